@@ -1,0 +1,42 @@
+// What the pieces of the platform layer share among themselves. Qt lives here.
+#pragma once
+
+#include "platform.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRect>
+
+class QWidget;
+class QMenuBar;
+
+namespace plat {
+
+// A window's own paint context. It outlives paint passes so that the font
+// selected into it stays selected; the painter is set only during a pass.
+struct DCObj {
+    QPainter* painter = nullptr;
+    Font font = nullptr;          // starts as stock_font()
+    QPainterPath path;            // the path being built or last ended
+    bool building_path = false;
+    QRect paint_rect;
+};
+
+// window.cpp: every window and dialog is registered, so that handles, posted
+// messages and timers work alike for both. proc receives the messages.
+Window register_window(QWidget* top, QWidget* client, WndProc proc);
+void unregister_window(Window w);         // kills its timers; queued messages to it are dropped
+QWidget* widget_of(Window w);             // the top-level widget (null for a null handle)
+QWidget* client_widget_of(Window w);      // the widget the clock paints on
+Window window_of(QWidget* top);           // reverse look-up, null when unknown
+DC own_dc(Window w);
+
+// menus.cpp
+QMenuBar* menu_bar_of(Menu m);            // built on first use; the window takes it over
+void menu_bind(Menu m, Window w);         // item choices go to w as WM_COMMAND
+
+// fonts.cpp
+QFont qfont_of(Font f);                   // pixel size from the description's height
+
+}  // namespace plat
