@@ -132,7 +132,8 @@ void drag_outline_hide();
 bool drag_outline_visible(Rect* where);
 
 // ---- menus ----------------------------------------------------------------
-Menu load_menu(const char* name);     // from the menu templates; null when missing
+Menu load_menu(const char* name);     // from the menu templates (res/menus.rc); null when missing
+bool add_menu_templates(const char* text);   // more templates in the same form (tests use it)
 void check_menu_item(Menu m, int id, bool checked);
 void enable_menu_item(Menu m, int id, bool enabled);   // disabled = grayed
 bool menu_item_checked(Menu m, int id);
