@@ -211,6 +211,7 @@ void set_choose_font_hook(std::function<bool(LogFont& lf)> hook);
 // Only inside WM_ERASEBKGND (wp is the DC) and WM_PAINT. begin_paint gives the
 // window's own context, which keeps its selected font from one paint to the next.
 DC begin_paint(Window w);
+DC window_dc(Window w);                        // the own context at any time: for selecting fonts, not drawing
 void end_paint(Window w, DC dc);
 Rect paint_rect(DC dc);                        // bounding box of what is being repainted
 void fill_rect(DC dc, const Rect& r, COLORREF colour);
