@@ -1,0 +1,84 @@
+#!/bin/sh
+# The real program on a virtual X display, in a scratch working directory:
+# where it opens, what Alt+F4 and Alt+F9 save, and what a command line does to saving.
+# usage: clock_on_xvfb.sh BUILD_DIR
+build=$(cd "$1" && pwd)
+clock="$build/tavrin"
+passed=0
+failed=0
+work=$(mktemp -d)
+trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+
+display=:71
+while [ -e "/tmp/.X11-unix/X${display#:}" ]; do display=":$(( ${display#:} + 1 ))"; done
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+for _ in 1 2 3 4 5 6 7 8 9 10; do xdpyinfo >/dev/null 2>&1 && break; sleep 0.5; done
+unset QT_QPA_PLATFORM
+export FONTCONFIG_FILE="$(dirname "$0")/../fonts/standard.conf"
+
+check() {  # name, then a command that must succeed
+  name=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok: $name"
+  else failed=$((failed + 1)); echo "FAILED: $name"; fi
+}
+
+start_clock() {  # arguments for the clock; sets pid and wid
+  (cd "$work" && exec "$clock" "$@") &
+  pid=$!
+  wid=""
+  for _ in $(seq 40); do
+    wid=$(xdotool search --name '^the Tavrin Clock$' 2>/dev/null | head -n 1)
+    [ -n "$wid" ] && break
+    sleep 0.25
+  done
+  sleep 0.5
+}
+
+geometry() {  # "x y w h" of the clock window
+  xwininfo -id "$wid" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
+    /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
+}
+
+press() {  # keys for the clock window, then wait for it to end
+  xdotool windowfocus --sync "$wid" 2>/dev/null
+  xdotool key --window "$wid" "$@"
+  for _ in $(seq 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.25; done
+  kill -0 "$pid" 2>/dev/null && { kill "$pid"; return 1; }
+  wait "$pid"
+}
+
+placement() { sed -n 2p "$work/tavrin.sty" | sed 's/^[^(]*(\([-0-9]*\),\([-0-9]*\))(\([0-9]*\),\([0-9]*\)).*/\1 \2 \3 \4/'; }
+
+# A first start without a style file, ended with Alt+F4, writes one.
+start_clock
+check "the window opens" test -n "$wid"
+check "Alt+F4 ends the clock" press alt+F4
+check "Alt+F4 writes tavrin.sty" test -s "$work/tavrin.sty"
+check "the style file starts with its version line" test "$(head -n 1 "$work/tavrin.sty")" = "QZ1.1"
+
+# The placement in the file is where the clock opens, and what it writes back.
+sed -i '2s/(\([-0-9]*\),\([-0-9]*\))(\([0-9]*\),\([0-9]*\))/(123,77)(420,330)/' "$work/tavrin.sty"
+start_clock
+check "the clock opens at the placement of the style file" test "$(geometry)" = "123 77 420 330"
+check "Alt+F4 ends the clock again" press alt+F4
+check "the placement written back is the window's" test "$(placement)" = "123 77 420 330"
+
+# Alt+F9 leaves the file as it was.
+before=$(md5sum < "$work/tavrin.sty")
+sed -i '2s/ C / R /' "$work/tavrin.sty"
+changed=$(md5sum < "$work/tavrin.sty")
+start_clock
+check "Alt+F9 ends the clock" press alt+F9
+check "Alt+F9 leaves tavrin.sty untouched" test "$(md5sum < "$work/tavrin.sty")" = "$changed"
+
+# A frozen time on the command line: the fixed rectangle, and no saving even after Alt+F4.
+start_clock 12 30
+check "12 30 opens at the fixed rectangle" test "$(geometry)" = "10 5 526 564"
+check "Alt+F4 ends the frozen clock" press alt+F4
+check "12 30 does not save the style" test "$(md5sum < "$work/tavrin.sty")" = "$changed"
+[ "$before" != "$changed" ] || failed=$((failed + 1))
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
