@@ -1,0 +1,601 @@
+// Windows as the clock's procedures see them: handles, messages, timers,
+// geometry and the paint pass of the main window's client area.
+#include "internal.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPointer>
+#include <QTimer>
+
+#include <deque>
+#include <map>
+
+namespace plat {
+namespace {
+
+// Receives the messages posted to one window and owns its timers. It is not
+// a child of the window's widgets, so that it can outlive them by a moment.
+class Mailbox : public QObject {
+public:
+    explicit Mailbox(Window w) : owner(w) {}
+    bool event(QEvent* e) override;
+    Window owner;
+};
+
+}  // namespace
+
+struct WindowObj {
+    QPointer<QWidget> top;
+    QPointer<QWidget> client;
+    WndProc proc = nullptr;
+    bool alive = false;
+    bool destroying = false;
+    bool caption = true;
+    bool topmost = false;
+    bool menu_visible = false;
+    Menu menu = nullptr;
+    Mailbox* mailbox = nullptr;
+    std::map<int, QTimer*> timers;
+    DCObj dc;
+    // The whole-window rectangle asked for before the frame was known.
+    bool frame_pending = false;
+    Rect wanted{};
+};
+
+namespace {
+
+// Handles are never freed, so a stale one can never name a newer window.
+std::deque<WindowObj> windows;
+QPointer<QWidget> mouse_holder;
+
+const QEvent::Type posted_type = QEvent::Type(QEvent::registerEventType());
+
+struct PostedMessage : QEvent {
+    PostedMessage(unsigned m, std::uintptr_t w, std::intptr_t l) : QEvent(posted_type), msg(m), wp(w), lp(l) {}
+    unsigned msg;
+    std::uintptr_t wp;
+    std::intptr_t lp;
+};
+
+bool Mailbox::event(QEvent* e)
+{
+    if (e->type() != posted_type)
+        return QObject::event(e);
+    const auto* m = static_cast<PostedMessage*>(e);
+    send_message(owner, m->msg, m->wp, m->lp);
+    return true;
+}
+
+QRect qrect_of(const Rect& r)
+{
+    return QRect(QPoint(r.left, r.top), QSize(r.right - r.left, r.bottom - r.top));
+}
+
+Rect rect_of(const QRect& q)
+{
+    return {q.x(), q.y(), q.x() + q.width(), q.y() + q.height()};
+}
+
+unsigned mouse_flags(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods)
+{
+    static const struct { Qt::MouseButton button; unsigned flag; } button_flags[] = {
+        {Qt::LeftButton, MK_LBUTTON}, {Qt::RightButton, MK_RBUTTON}, {Qt::MiddleButton, MK_MBUTTON}};
+    static const struct { Qt::KeyboardModifier mod; unsigned flag; } mod_flags[] = {
+        {Qt::ShiftModifier, MK_SHIFT}, {Qt::ControlModifier, MK_CONTROL}};
+    unsigned flags = 0;
+    for (const auto& b : button_flags)
+        if (buttons & b.button)
+            flags |= b.flag;
+    for (const auto& m : mod_flags)
+        if (mods & m.mod)
+            flags |= m.flag;
+    return flags;
+}
+
+// The virtual key of a Qt key, 0 for keys the clock has no use for.
+unsigned virtual_key(int key)
+{
+    if (key == Qt::Key_Escape)
+        return VK_ESCAPE;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return 0x70 + unsigned(key - Qt::Key_F1);
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z))
+        return unsigned(key);
+    return 0;
+}
+
+unsigned char_code(const QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Escape)
+        return VK_ESCAPE;
+    const QString text = e->text();
+    return text.isEmpty() ? 0 : unsigned(text.at(0).unicode());
+}
+
+// Keyboard messages as a Win32 window would receive them.
+void deliver_key_press(Window w, const QKeyEvent* e)
+{
+    if (e->modifiers() & Qt::AltModifier) {
+        if (unsigned vk = virtual_key(e->key()))
+            send_message(w, WM_SYSKEYDOWN, vk, 0);
+        return;
+    }
+    if (unsigned code = char_code(e))
+        send_message(w, WM_CHAR, code, 0);
+}
+
+void deliver_key_release(Window w, const QKeyEvent* e)
+{
+    if (e->isAutoRepeat() || !(e->modifiers() & Qt::AltModifier))
+        return;
+    if (unsigned vk = virtual_key(e->key()))
+        send_message(w, WM_SYSKEYUP, vk, 0);
+}
+
+void deliver_mouse(Window w, unsigned msg, const QMouseEvent* e)
+{
+    const QPoint p = e->position().toPoint();
+    send_message(w, msg, mouse_flags(e->buttons(), e->modifiers()), make_lparam(p.x(), p.y()));
+}
+
+void paint_pass(Window w, QWidget* client, const QPaintEvent* e)
+{
+    QPainter painter(client);
+    painter.setClipRegion(e->region());
+    DCObj& dc = w->dc;
+    dc.painter = &painter;
+    dc.paint_rect = e->region().boundingRect();
+    send_message(w, WM_ERASEBKGND, std::uintptr_t(&dc), 0);
+    send_message(w, WM_PAINT, 0, 0);
+    dc.painter = nullptr;
+}
+
+class ClientArea : public QWidget {
+public:
+    ClientArea()
+    {
+        setMouseTracking(true);
+        setFocusPolicy(Qt::StrongFocus);
+    }
+    Window handle = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        if (is_window(handle))
+            paint_pass(handle, this, e);
+    }
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        if (e->button() == Qt::LeftButton)
+            deliver_mouse(handle, WM_LBUTTONDOWN, e);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override
+    {
+        if (e->button() == Qt::LeftButton)
+            deliver_mouse(handle, WM_LBUTTONUP, e);
+    }
+    void mouseMoveEvent(QMouseEvent* e) override { deliver_mouse(handle, WM_MOUSEMOVE, e); }
+};
+
+QMargins frame_margins(const QWidget* top)
+{
+    const QRect frame = top->frameGeometry();
+    const QRect inner = top->geometry();
+    return QMargins(inner.left() - frame.left(), inner.top() - frame.top(),
+                    frame.right() - inner.right(), frame.bottom() - inner.bottom());
+}
+
+bool frame_known(const QWidget* top)
+{
+    return !frame_margins(top).isNull();
+}
+
+void place_whole_window(QWidget* top, const Rect& r)
+{
+    const QMargins m = frame_margins(top);
+    top->move(r.left, r.top);
+    top->resize(std::max(1, r.right - r.left - m.left() - m.right()),
+                std::max(1, r.bottom - r.top - m.top() - m.bottom()));
+}
+
+// The window manager adds its frame only once the window is mapped; the
+// whole-window size asked for before is then honoured by a second placement.
+void settle_frame(Window w)
+{
+    if (!w->frame_pending || !w->top || !frame_known(w->top))
+        return;
+    w->frame_pending = false;
+    place_whole_window(w->top, w->wanted);
+}
+
+class ClockWindow : public QMainWindow {
+public:
+    Window handle = nullptr;
+
+protected:
+    bool event(QEvent* e) override
+    {
+        const bool done = QMainWindow::event(e);
+        if (e->type() == QEvent::Move || e->type() == QEvent::Resize || e->type() == QEvent::Show)
+            if (is_window(handle))
+                settle_frame(handle);
+        return done;
+    }
+    // The window manager's close button: the procedure decides.
+    void closeEvent(QCloseEvent* e) override
+    {
+        e->ignore();
+        send_message(handle, WM_CLOSE, 0, 0);
+    }
+    void keyPressEvent(QKeyEvent* e) override { deliver_key_press(handle, e); }
+    void keyReleaseEvent(QKeyEvent* e) override { deliver_key_release(handle, e); }
+};
+
+Qt::WindowFlags top_flags(bool caption, bool topmost)
+{
+    Qt::WindowFlags flags = Qt::Window;
+    if (!caption)
+        flags |= Qt::CustomizeWindowHint;
+    if (topmost)
+        flags |= Qt::WindowStaysOnTopHint;
+    return flags;
+}
+
+// Changing flags hides a top-level widget; the inner geometry is put back so
+// that the client area stays where it was.
+void apply_flags(Window w)
+{
+    QWidget* top = w->top;
+    const QRect inner = top->geometry();
+    const bool visible = top->isVisible();
+    top->setWindowFlags(top_flags(w->caption, w->topmost));
+    top->setGeometry(inner);
+    if (visible)
+        top->show();
+}
+
+// The frame may be known as soon as the window shows, or only later when the
+// window manager has put it on; either way the whole window ends up at r.
+void show_whole_window(Window w, const Rect& r)
+{
+    w->frame_pending = false;
+    place_whole_window(w->top, r);
+    w->top->show();
+    if (frame_known(w->top)) {
+        place_whole_window(w->top, r);
+        return;
+    }
+    w->wanted = r;
+    w->frame_pending = true;
+    // Where no frame ever appears, a later move must not be taken for it.
+    QTimer::singleShot(3000, w->mailbox, [w] { w->frame_pending = false; });
+}
+
+}  // namespace
+
+// ---- registration ------------------------------------------------------------
+
+Window register_window(QWidget* top, QWidget* client, WndProc proc)
+{
+    WindowObj& obj = windows.emplace_back();
+    Window w = &obj;
+    obj.top = top;
+    obj.client = client;
+    obj.proc = proc;
+    obj.alive = true;
+    obj.mailbox = new Mailbox(w);
+    QObject::connect(top, &QObject::destroyed, [w] { unregister_window(w); });
+    return w;
+}
+
+void unregister_window(Window w)
+{
+    if (!is_window(w))
+        return;
+    w->alive = false;
+    for (auto& [id, timer] : w->timers)
+        timer->stop();
+    w->timers.clear();
+    // Deleting the mailbox also drops the messages still queued for it; later
+    // would be too late if this runs inside one of its own deliveries.
+    w->mailbox->deleteLater();
+    w->mailbox = nullptr;
+}
+
+bool is_window(Window w)
+{
+    return w != nullptr && w->alive;
+}
+
+QWidget* widget_of(Window w)
+{
+    return is_window(w) ? w->top.data() : nullptr;
+}
+
+QWidget* client_widget_of(Window w)
+{
+    return is_window(w) ? w->client.data() : nullptr;
+}
+
+Window window_of(QWidget* top)
+{
+    for (WindowObj& obj : windows)
+        if (obj.alive && obj.top == top)
+            return &obj;
+    return nullptr;
+}
+
+DC own_dc(Window w)
+{
+    return w != nullptr ? &w->dc : nullptr;
+}
+
+// ---- creation and destruction ----------------------------------------------------
+
+Window create_window(const WindowSpec& spec)
+{
+    auto* top = new ClockWindow;
+    auto* client = new ClientArea;
+    top->setCentralWidget(client);
+    top->setWindowTitle(QString::fromUtf8(spec.title ? spec.title : ""));
+    Window w = register_window(top, client, spec.proc);
+    top->handle = w;
+    client->handle = w;
+    if (spec.menu != nullptr) {
+        menu_bind(spec.menu, w);
+        top->setMenuBar(menu_bar_of(spec.menu));
+        w->menu = spec.menu;
+        w->menu_visible = true;
+    }
+    place_whole_window(top, Rect{spec.x, spec.y, spec.x + spec.width, spec.y + spec.height});
+    send_message(w, WM_CREATE, 0, 0);
+    if (!is_window(w))
+        return nullptr;
+    // WM_CREATE may have placed the window itself.
+    if (!top->isVisible())
+        show_whole_window(w, Rect{spec.x, spec.y, spec.x + spec.width, spec.y + spec.height});
+    return w;
+}
+
+void destroy_window(Window w)
+{
+    if (!is_window(w) || w->destroying)
+        return;
+    w->destroying = true;
+    send_message(w, WM_DESTROY, 0, 0);
+    QPointer<QWidget> top = w->top;
+    unregister_window(w);
+    if (top) {
+        top->hide();
+        // This may run inside one of the widget's own event handlers.
+        top->deleteLater();
+    }
+}
+
+std::intptr_t def_window_proc(Window w, unsigned msg, std::uintptr_t wp, std::intptr_t)
+{
+    if (msg == WM_CLOSE)
+        destroy_window(w);
+    else if (msg == WM_SYSKEYDOWN && wp == VK_F4)
+        send_message(w, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+// ---- messages ---------------------------------------------------------------------
+
+void post_message(Window w, unsigned msg, std::uintptr_t wp, std::intptr_t lp)
+{
+    if (is_window(w))
+        QCoreApplication::postEvent(w->mailbox, new PostedMessage(msg, wp, lp));
+}
+
+std::intptr_t send_message(Window w, unsigned msg, std::uintptr_t wp, std::intptr_t lp)
+{
+    if (!is_window(w))
+        return 0;
+    if (w->proc == nullptr)
+        return def_window_proc(w, msg, wp, lp);
+    return w->proc(w, msg, wp, lp);
+}
+
+// ---- timers ------------------------------------------------------------------------
+
+void set_timer(Window w, int id, int ms)
+{
+    if (!is_window(w))
+        return;
+    QTimer*& timer = w->timers[id];
+    if (timer == nullptr) {
+        timer = new QTimer(w->mailbox);
+        timer->setTimerType(Qt::PreciseTimer);
+        QObject::connect(timer, &QTimer::timeout, w->mailbox,
+                         [w, id] { send_message(w, WM_TIMER, std::uintptr_t(id), 0); });
+    }
+    timer->start(std::max(0, ms));
+}
+
+void kill_timer(Window w, int id)
+{
+    if (!is_window(w))
+        return;
+    auto it = w->timers.find(id);
+    if (it != w->timers.end())
+        it->second->stop();
+}
+
+bool timer_active(Window w, int id)
+{
+    if (!is_window(w))
+        return false;
+    auto it = w->timers.find(id);
+    return it != w->timers.end() && it->second->isActive();
+}
+
+int timer_interval(Window w, int id)
+{
+    return timer_active(w, id) ? w->timers[id]->interval() : -1;
+}
+
+// ---- painting -----------------------------------------------------------------------
+
+void invalidate(Window w, const Rect* r)
+{
+    QWidget* client = client_widget_of(w);
+    if (client == nullptr)
+        return;
+    if (r != nullptr)
+        client->update(qrect_of(*r));
+    else
+        client->update();
+}
+
+DC begin_paint(Window w)
+{
+    return is_window(w) && w->dc.painter != nullptr ? &w->dc : nullptr;
+}
+
+DC window_dc(Window w)
+{
+    return is_window(w) ? &w->dc : nullptr;
+}
+
+// The pass ends when the paint event returns, whatever the procedure does.
+void end_paint(Window, DC) {}
+
+Rect paint_rect(DC dc)
+{
+    return dc != nullptr ? rect_of(dc->paint_rect) : Rect{0, 0, 0, 0};
+}
+
+void fill_rect(DC dc, const Rect& r, COLORREF colour)
+{
+    if (dc == nullptr || dc->painter == nullptr)
+        return;
+    dc->painter->fillRect(qrect_of(r), QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)));
+}
+
+// ---- geometry and appearance ----------------------------------------------------------
+
+Rect window_rect(Window w)
+{
+    QWidget* top = widget_of(w);
+    return top != nullptr ? rect_of(top->frameGeometry()) : Rect{0, 0, 0, 0};
+}
+
+Rect client_rect(Window w)
+{
+    QWidget* client = client_widget_of(w);
+    return client != nullptr ? Rect{0, 0, client->width(), client->height()} : Rect{0, 0, 0, 0};
+}
+
+void set_window_pos(Window w, int x, int y, int width, int height)
+{
+    QWidget* top = widget_of(w);
+    if (top == nullptr)
+        return;
+    show_whole_window(w, Rect{x, y, x + width, y + height});
+}
+
+void set_topmost(Window w, bool topmost)
+{
+    if (!is_window(w) || w->topmost == topmost)
+        return;
+    w->topmost = topmost;
+    apply_flags(w);
+}
+
+bool is_topmost(Window w)
+{
+    return is_window(w) && w->topmost;
+}
+
+void set_caption(Window w, bool shown)
+{
+    if (!is_window(w) || w->caption == shown)
+        return;
+    w->caption = shown;
+    apply_flags(w);
+}
+
+bool has_caption(Window w)
+{
+    return is_window(w) && w->caption;
+}
+
+void set_menu_shown(Window w, bool shown)
+{
+    auto* top = qobject_cast<QMainWindow*>(widget_of(w));
+    if (top == nullptr || w->menu == nullptr)
+        return;
+    w->menu_visible = shown;
+    top->menuBar()->setVisible(shown);
+    // Make the client's new size known at once, not at the next layout pass.
+    if (top->layout() != nullptr)
+        top->layout()->activate();
+}
+
+bool menu_shown(Window w)
+{
+    return is_window(w) && w->menu_visible;
+}
+
+Menu get_menu(Window w)
+{
+    return is_window(w) ? w->menu : nullptr;
+}
+
+void set_focus(Window w)
+{
+    QWidget* top = widget_of(w);
+    if (top == nullptr)
+        return;
+    top->activateWindow();
+    if (QWidget* client = client_widget_of(w))
+        client->setFocus(Qt::OtherFocusReason);
+}
+
+void set_window_text(Window w, const char* text)
+{
+    if (QWidget* top = widget_of(w))
+        top->setWindowTitle(QString::fromUtf8(text ? text : ""));
+}
+
+std::string window_text(Window w)
+{
+    QWidget* top = widget_of(w);
+    return top != nullptr ? top->windowTitle().toStdString() : std::string();
+}
+
+Window get_parent(Window w)
+{
+    QWidget* top = widget_of(w);
+    if (top == nullptr || top->parentWidget() == nullptr)
+        return nullptr;
+    return window_of(top->parentWidget()->window());
+}
+
+void capture_mouse(Window w)
+{
+    QWidget* client = client_widget_of(w);
+    if (client == nullptr)
+        return;
+    client->grabMouse();
+    mouse_holder = client;
+}
+
+void release_mouse()
+{
+    if (mouse_holder)
+        mouse_holder->releaseMouse();
+    mouse_holder = nullptr;
+}
+
+}  // namespace plat
