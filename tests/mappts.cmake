@@ -1,0 +1,1 @@
+tavrin_test(test_mappts standard mappts_test.cpp)
