@@ -1,6 +1,15 @@
 // The style record, the style file and the fonts of the clock.
 #include "tavrin.h"
 
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
 Style stl = {CMD_SHAPE_CIRCLE, nullptr, -33, 0x00FF0000, 0x00000000, 0x00E1E1E1};
 Style dflt_stl = {CMD_SHAPE_CIRCLE, nullptr, -33, 0x00FF0000, 0x00000000, 0x00E1E1E1};
 Style file_stl = {};
@@ -21,3 +30,559 @@ plat::Font hfDate = nullptr;
 int date_font_hi = -33;
 plat::LogFont work_lf;
 const char* const style_file_name = "tavrin.sty";
+int file_menu_state = 2;
+int save_recent = 0;
+int arial_count = 0, other_tt_count = 0;
+
+namespace {
+
+using plat::Font;
+using plat::LogFont;
+using plat::Menu;
+
+const char* const version_line = "QZ1.1";
+const char* const shape_letters = "CIRM";
+const char* const default_face = "Arial";
+constexpr int font_object_height = -120;   // every font is made large; the picked size is kept apart
+constexpr int face_max = 31;
+constexpr unsigned flag_word_ini_mask = 0xFF0FFFFF;
+
+const char* const write_format =
+    "%s,%d,%d %dx%d (%d,%d)(%d,%d) %X %c %lx,%lx,%lx %d,%d %d:%d,%d:%d %d %lx,%lx,%lx %d %d %s,%d,%d";
+const char* const read_format =
+    "%[^,],%d,%d %dx%d (%d,%d)(%d,%d) %X %c %lx,%lx,%lx %d,%d %d:%d,%d:%d %d %lx,%lx,%lx %d %d %[^,],%d,%d";
+
+std::string style_string;
+
+// ---- small helpers --------------------------------------------------------------------
+
+std::string format_text(const char* format, ...)
+{
+    va_list args, again;
+    va_start(args, format);
+    va_copy(again, args);
+    const int size = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text(size > 0 ? size : 0, '\0');
+    if (size > 0)
+        std::vsnprintf(&text[0], text.size() + 1, format, again);
+    va_end(again);
+    return text;
+}
+
+void set_face(LogFont& lf, const char* face)
+{
+    std::strncpy(lf.face, face, face_max);
+    lf.face[face_max] = '\0';
+}
+
+int weight_code(const LogFont& lf) { return lf.weight + (lf.italic != 0 ? 1 : 0); }
+
+// Weights come in steps of 100, so a code off the hundreds carries the italic flag.
+void apply_weight_code(LogFont& lf, int code)
+{
+    const bool italic = code % 100 != 0;
+    lf.italic = italic ? 255 : 0;
+    lf.weight = italic ? code - 1 : code;
+}
+
+char shape_letter(int shape)
+{
+    const int index = shape - CMD_SHAPE_CIRCLE;
+    return index >= 0 && index < 4 ? shape_letters[index] : shape_letters[0];
+}
+
+int shape_of_letter(char letter)
+{
+    for (int i = 0; i < 4; ++i)
+        if (shape_letters[i] == letter)
+            return CMD_SHAPE_CIRCLE + i;
+    return CMD_SHAPE_CIRCLE;
+}
+
+long version_number(const std::string& line)
+{
+    return line.size() > 2 ? std::strtol(line.c_str() + 2, nullptr, 10) : 0;
+}
+
+bool holds_font(Font f)
+{
+    for (Style* const* record = stl_table; *record != nullptr; ++record)
+        if ((*record)->hfont == f)
+            return true;
+    return hfDate == f;
+}
+
+void replace_date_font(Font f)
+{
+    const Font old = hfDate;
+    hfDate = f;
+    if (old != nullptr && old != f)
+        cleanup_font(old);
+}
+
+Font make_font_at_object_height()
+{
+    work_lf.height = font_object_height;
+    return plat::create_font(work_lf);
+}
+
+// ---- the data line ------------------------------------------------------------------------
+
+// Every value of the data line, starting at what is in effect, so that a line
+// that ends early leaves the rest as it was.
+struct StyleLine {
+    std::string face;
+    int font_height, weight;
+    int screen_w, screen_h;
+    int place[4];
+    unsigned flags;
+    char shape;
+    unsigned long digit, fig, bkgrnd;
+    int switch_at, off_for;
+    int start_hour, start_secs, end_hour, end_secs, demo;
+    unsigned long cc_digit, cc_fig, cc_bkgrnd;
+    int fudge, quarter;
+    std::string date_face;
+    int date_hi, date_weight;
+};
+
+LogFont desc_or_default(Font f)
+{
+    LogFont lf;
+    if (!plat::get_font_desc(f, lf))
+        set_face(lf, default_face);
+    return lf;
+}
+
+StyleLine values_in_effect(const int place[4])
+{
+    const LogFont number = desc_or_default(stl.hfont), date = desc_or_default(hfDate);
+    StyleLine v{};
+    v.face = number.face;
+    v.font_height = stl.font_height;
+    v.weight = weight_code(number);
+    std::copy(place, place + 4, v.place);
+    v.flags = unsigned(ini_bits | non_ini_bits);
+    v.shape = shape_letter(stl.shape);
+    v.digit = stl.rgbDigit, v.fig = stl.rgbFig, v.bkgrnd = stl.rgbBkgrnd;
+    v.switch_at = ticker_switch_at, v.off_for = ticker_off_for;
+    int unused_demo, unused_fudge;
+    rtrn_rvrse(&v.start_hour, &v.start_secs, &v.end_hour, &v.end_secs, &unused_demo, &unused_fudge, &v.quarter);
+    v.demo = 0, v.fudge = 0;   // 0 leaves both as they are
+    v.cc_digit = rgbCCDigit, v.cc_fig = rgbCCFig, v.cc_bkgrnd = rgbCCBkgrnd;
+    v.date_face = date.face;
+    v.date_hi = date_font_hi;
+    v.date_weight = weight_code(date);
+    return v;
+}
+
+void parse_data_line(const std::string& line, StyleLine& v)
+{
+    const size_t room = std::max(line.size(), v.face.size() + v.date_face.size()) + 1;
+    std::vector<char> face(room), date_face(room);
+    std::strcpy(face.data(), v.face.c_str());
+    std::strcpy(date_face.data(), v.date_face.c_str());
+    std::sscanf(line.c_str(), read_format, face.data(), &v.font_height, &v.weight, &v.screen_w, &v.screen_h,
+                &v.place[0], &v.place[1], &v.place[2], &v.place[3], &v.flags, &v.shape, &v.digit, &v.fig,
+                &v.bkgrnd, &v.switch_at, &v.off_for, &v.start_hour, &v.start_secs, &v.end_hour, &v.end_secs,
+                &v.demo, &v.cc_digit, &v.cc_fig, &v.cc_bkgrnd, &v.fudge, &v.quarter, date_face.data(),
+                &v.date_hi, &v.date_weight);
+    v.face = face.data();
+    v.date_face = date_face.data();
+}
+
+void clamp_placement(int place[4])
+{
+    const plat::Rect desk = plat::desktop_rect();
+    if (place[0] < 0 || place[0] > desk.right)
+        place[0] = 0;
+    if (place[1] < 0 || place[1] > desk.bottom)
+        place[1] = 0;
+    place[2] = std::min(place[2], desk.right);
+    place[3] = std::min(place[3], desk.bottom);
+}
+
+int sane_ticker_loc(int bits)
+{
+    const int loc = bits & ticker_loc_mask;
+    return loc >= 1 && loc <= 9 ? bits : (bits & ~ticker_loc_mask) | 5;
+}
+
+void take_flag_word(unsigned flags)
+{
+    non_ini_bits = int(flags & non_ini_file_mask);
+    file_ini_bits = sane_ticker_loc(int(flags & flag_word_ini_mask));
+}
+
+// Sixteen hex numbers, one separator character after each.
+void read_custom_colours(const std::string& word)
+{
+    const char* at = word.c_str();
+    const char* const end = at + word.size();
+    for (COLORREF& colour : rgbCustom) {
+        if (at >= end)
+            return;
+        char* after = nullptr;
+        const unsigned long value = std::strtoul(at, &after, 16);
+        if (after != at)
+            colour = COLORREF(value);
+        at = after + 1;
+    }
+}
+
+void store_file_style(const StyleLine& v, int place[4])
+{
+    file_stl.shape = shape_of_letter(v.shape);
+    std::copy(v.place, v.place + 4, place);
+    clamp_placement(place);
+    update_rvrse(int(v.flags), v.start_hour, v.start_secs, v.end_hour, v.end_secs, v.demo, v.fudge, v.quarter);
+    take_flag_word(v.flags);
+    file_stl.rgbDigit = COLORREF(v.digit), file_stl.rgbFig = COLORREF(v.fig), file_stl.rgbBkgrnd = COLORREF(v.bkgrnd);
+    ticker_switch_at = v.switch_at, ticker_off_for = v.off_for;
+    rgbCCDigit = COLORREF(v.cc_digit), rgbCCFig = COLORREF(v.cc_fig), rgbCCBkgrnd = COLORREF(v.cc_bkgrnd);
+    date_font_hi = v.date_hi;
+
+    set_face(work_lf, v.face.c_str());
+    apply_weight_code(work_lf, v.weight);
+    file_stl.font_height = v.font_height;
+    file_stl.hfont = make_font_at_object_height();
+
+    set_face(work_lf, v.date_face.c_str());
+    apply_weight_code(work_lf, v.date_weight);
+    replace_date_font(make_font_at_object_height());
+}
+
+// ---- the three styles -----------------------------------------------------------------------
+
+void say_arial_missing()
+{
+    std::string text = format_text(
+        "Normally, Tavrin uses the \"%s\" True Type font, size 20 point, but I don't find it on this machine. ",
+        default_face);
+    if (other_tt_count != 0)
+        text += format_text("However there appear to be %d other True Type fonts available. Choose one of them "
+                            "from the following dialogue.",
+                            other_tt_count);
+    else
+        text += "If no font names appear in the following dialogue, please install at least one True Type font "
+                "or reinstall Windows and try Tavrin again.";
+    plat::message_box(nullptr, text.c_str(), "Tavrin: Cannot find font.", plat::MB_ICONEXCLAMATION);
+}
+
+// 0 when dflt_stl has its font; 1 when the user declined to pick one.
+int make_default_font()
+{
+    arial_count = other_tt_count = 0;
+    plat::enum_font_families(enumfont_proc, 0);
+    work_lf.height = dflt_stl.font_height;
+    work_lf.italic = 0;
+    work_lf.weight = 0;
+    if (arial_count != 0) {
+        set_face(work_lf, default_face);
+    } else {
+        say_arial_missing();
+        work_lf.height = stl.font_height;
+        if (!plat::choose_font(nullptr, work_lf))
+            return 1;
+    }
+    const Font made = make_font_at_object_height();
+    if (made == nullptr)
+        return 1;
+    dflt_stl.hfont = made;
+    replace_date_font(made);
+    date_font_hi = dflt_stl.font_height;
+    return 0;
+}
+
+int use_default_style()
+{
+    if (dflt_stl.hfont == nullptr && make_default_font() != 0)
+        return 1;
+    ini_bits = default_ini_bits;
+    stl = dflt_stl;
+    return 0;
+}
+
+int use_no_file_style(Menu menu, int place[4])
+{
+    const plat::Rect desk = plat::desktop_rect();
+    place[0] = 10;
+    place[1] = 5;
+    place[2] = desk.right / 3;
+    place[3] = desk.bottom / 2;
+    fiddle_file_menu('D', menu);
+    plat::enable_menu_item(menu, CMD_STYLE_FILE, false);
+    return use_default_style();
+}
+
+int read_style_file(Menu menu, int place[4])
+{
+    std::ifstream in(style_file_name);
+    if (!in)
+        return use_no_file_style(menu, place);
+    std::string version, data, colours;
+    std::getline(in, version);
+    if (version_number(version) != version_number(version_line)) {
+        plat::message_box(nullptr,
+                          "The \"tavrin.sty\" file in the current subdirectory is the wrong version or corrupted. "
+                          "Erase it and run Tavrin again.",
+                          "Tavrin: Wrong version .sty", plat::MB_ICONSTOP);
+        return 1;
+    }
+    std::getline(in, data);
+    in >> colours;
+    StyleLine values = values_in_effect(place);
+    parse_data_line(data, values);
+    read_custom_colours(colours);
+    store_file_style(values, place);
+    ini_bits = file_ini_bits;
+    stl = file_stl;
+    return 0;
+}
+
+int use_file_style(Menu menu, int place[4])
+{
+    if (file_stl.hfont == nullptr)
+        return read_style_file(menu, place);
+    ini_bits = file_ini_bits;
+    stl = file_stl;
+    return 0;
+}
+
+int use_recent_style()
+{
+    if (recent_stl.hfont == nullptr)   // no snapshot yet: nothing to go back to
+        return 0;
+    ini_bits = recent_ini_bits;
+    stl = recent_stl;
+    return 0;
+}
+
+void snapshot_recent_style()
+{
+    save_recent = 0;
+    if (recent_stl.hfont != nullptr && recent_stl.hfont != stl.hfont) {
+        const Font old = recent_stl.hfont;
+        recent_stl.hfont = nullptr;
+        cleanup_font(old);
+    }
+    recent_stl = stl;
+    recent_ini_bits = ini_bits;
+}
+
+// ---- the File menu ------------------------------------------------------------------------------
+
+const char file_menu_events[] = "FRDf";
+
+// Next state by state (rows 1..5) and event ("F", "R", "D", "f"). "R" never
+// comes in states 1 and 2, where its item is gray; the state then stays.
+const int file_menu_next[6][4] = {
+    {2, 2, 2, 2}, {1, 1, 2, 3}, {1, 2, 2, 3}, {4, 3, 5, 3}, {4, 3, 5, 3}, {4, 3, 5, 3},
+};
+
+struct FileMenuLook {
+    int checked;
+    bool recent_enabled;
+};
+const FileMenuLook file_menu_look[6] = {
+    {CMD_STYLE_DEFAULT, false}, {CMD_STYLE_FILE, false}, {CMD_STYLE_DEFAULT, false},
+    {CMD_STYLE_RECENT, true},   {CMD_STYLE_FILE, true},  {CMD_STYLE_DEFAULT, true},
+};
+
+int file_menu_event_index(char event)
+{
+    const char* found = event != '\0' ? std::strchr(file_menu_events, event) : nullptr;
+    return found != nullptr ? int(found - file_menu_events) : -1;
+}
+
+void show_file_menu_state(Menu menu, int state)
+{
+    plat::enable_menu_item(menu, CMD_STYLE_RECENT, true);
+    for (int id : {CMD_STYLE_RECENT, CMD_STYLE_FILE, CMD_STYLE_DEFAULT})
+        plat::check_menu_item(menu, id, false);
+    plat::check_menu_item(menu, file_menu_look[state].checked, true);
+    if (!file_menu_look[state].recent_enabled)
+        plat::enable_menu_item(menu, CMD_STYLE_RECENT, false);
+}
+
+// ---- applying the style -----------------------------------------------------------------------------
+
+const int style_items[] = {CMD_DIV_12,       CMD_DIV_8,         CMD_TICKER,     CMD_DATE,
+                           CMD_CENTER_SINGLE, CMD_SHAPE_CIRCLE, CMD_SHAPE_INDICIA, CMD_SHAPE_RECT,
+                           CMD_SHAPE_USA,    CMD_MILITARY,      CMD_2_COLOR,    CMD_3_COLOR};
+
+struct FlagItem {
+    int flag;
+    int item;
+};
+const FlagItem flag_items[] = {{date_on, CMD_DATE}, {center_single, CMD_CENTER_SINGLE}, {military, CMD_MILITARY}};
+
+void apply_ticker(plat::Window w, Menu menu, int* run)
+{
+    *run &= ~ticker_lit;
+    if (ini_bits & ticker_on) {
+        plat::check_menu_item(menu, CMD_TICKER, true);
+        plat::set_timer(w, ticker_timer, 1000);
+    } else {
+        plat::kill_timer(w, ticker_timer);
+    }
+}
+
+}  // namespace
+
+// ---- the operations of the style module ------------------------------------------------------------
+
+int init_stl()
+{
+    work_lf = LogFont{};
+    return 0;
+}
+
+int get_style(char choice, Menu menu, int place[4])
+{
+    if (save_recent)
+        snapshot_recent_style();
+    const int bits_on_entry = ini_bits;
+    int result = 0;
+    switch (choice) {
+    case 'R': result = use_recent_style(); break;
+    case 'F': result = use_file_style(menu, place); break;
+    case 'D': result = use_default_style(); break;
+    default: break;
+    }
+    if (result != 0)
+        return result;
+    if ((ini_bits ^ bits_on_entry) & eight_div)
+        update_rvrse(-1, 0, 0, 0, 0, 0, 0, 0);
+    return 0;
+}
+
+COLORREF* set_style(plat::Window w, int* run)
+{
+    const Menu menu = plat::get_menu(w);
+    for (int id : style_items)
+        plat::check_menu_item(menu, id, false);
+    apply_ticker(w, menu, run);
+    if (!(ini_bits & bars_shown))
+        plat::send_message(w, plat::WM_COMMAND, CMD_HIDE_BARS, 0);
+    plat::check_menu_item(menu, (ini_bits & eight_div) ? CMD_DIV_8 : CMD_DIV_12, true);
+    for (const FlagItem& f : flag_items)
+        if (ini_bits & f.flag)
+            plat::check_menu_item(menu, f.item, true);
+    plat::check_menu_item(menu, stl.shape, true);
+    const bool three = (ini_bits & three_color) != 0;
+    plat::check_menu_item(menu, three ? CMD_3_COLOR : CMD_2_COLOR, true);
+    plat::enable_menu_item(menu, CMD_COLOR_DIGIT, three);
+    return rgbCustom;
+}
+
+const char* make_style_string(int with_custom, int x, int y, int width, int height)
+{
+    const plat::Rect desk = plat::desktop_rect();
+    plat::get_font_desc(stl.hfont, work_lf);
+    LogFont date;
+    plat::get_font_desc(hfDate, date);
+    int start_hour, start_secs, end_hour, end_secs, demo, fudge, quarter;
+    rtrn_rvrse(&start_hour, &start_secs, &end_hour, &end_secs, &demo, &fudge, &quarter);
+    style_string = format_text(write_format, work_lf.face, stl.font_height, weight_code(work_lf), desk.right,
+                               desk.bottom, x, y, width, height, unsigned(ini_bits | non_ini_bits),
+                               shape_letter(stl.shape), (unsigned long)stl.rgbDigit, (unsigned long)stl.rgbFig,
+                               (unsigned long)stl.rgbBkgrnd, ticker_switch_at, ticker_off_for, start_hour,
+                               start_secs, end_hour, end_secs, demo, (unsigned long)rgbCCDigit,
+                               (unsigned long)rgbCCFig, (unsigned long)rgbCCBkgrnd, fudge, quarter, date.face,
+                               date_font_hi, weight_code(date));
+    if (with_custom) {
+        style_string += '\n';
+        for (COLORREF colour : rgbCustom)
+            style_string += format_text("%lx,", (unsigned long)colour);
+    }
+    return style_string.c_str();
+}
+
+// The new text goes to a file beside the old one and replaces it in one
+// rename, so a failure never leaves a cut-off style file behind.
+int write_style_file(const char* path, const int place[4])
+{
+    if (std::FILE* existing = std::fopen(path, "r")) {
+        std::fclose(existing);
+        std::FILE* writable = std::fopen(path, "r+");
+        if (writable == nullptr)   // a write-protected style file stays as the user left it
+            return 1;
+        std::fclose(writable);
+    }
+    const std::string text =
+        std::string(version_line) + "\n" + make_style_string(1, place[0], place[1], place[2], place[3]) + "\n";
+    const std::string fresh = std::string(path) + ".new";
+    std::FILE* out = std::fopen(fresh.c_str(), "w");
+    if (out == nullptr)
+        return 1;
+    bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    written = std::fclose(out) == 0 && written;
+    if (!written || std::rename(fresh.c_str(), path) != 0) {
+        std::remove(fresh.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+int close_stl()
+{
+    for (Style* const* record = stl_table; *record != nullptr; ++record) {
+        const Font f = (*record)->hfont;
+        (*record)->hfont = nullptr;
+        if (f != nullptr)
+            cleanup_font(f);
+    }
+    replace_date_font(nullptr);
+    return 0;
+}
+
+char fiddle_file_menu(char event, Menu menu)
+{
+    save_recent = 0;
+    if (file_menu_state == 3 && event == 'f')
+        return 'R';
+    const int old_state = file_menu_state >= 1 && file_menu_state <= 5 ? file_menu_state : 2;
+    const int e = file_menu_event_index(event);
+    file_menu_state = e >= 0 ? file_menu_next[old_state][e] : old_state;
+    show_file_menu_state(menu, file_menu_state);
+    if (file_menu_state >= 3 && old_state == 3)
+        save_recent = 1;
+    return 'R';
+}
+
+int enumfont_proc(const LogFont& lf, unsigned type, std::intptr_t)
+{
+    if (type & plat::TRUETYPE_FONTTYPE) {
+        if (std::strcmp(lf.face, default_face) == 0)
+            ++arial_count;
+        else
+            ++other_tt_count;
+    }
+    return 9;
+}
+
+int font_dialog(Font* slot, int* height)
+{
+    plat::get_font_desc(*slot, work_lf);
+    const LogFont before = work_lf;
+    work_lf.height = *height;
+    if (!plat::choose_font(nullptr, work_lf))
+        return 0;
+    if (work_lf.height == *height && work_lf.weight == before.weight && work_lf.italic == before.italic &&
+        std::strcmp(work_lf.face, before.face) == 0)
+        return 0;
+    *height = work_lf.height;
+    *slot = make_font_at_object_height();
+    return 1;
+}
+
+// The date slot counts as a holder too: right after the default style is made,
+// the date font and the default number font are one object.
+int cleanup_font(Font f)
+{
+    if (!holds_font(f))
+        plat::delete_font(f);
+    return 0;
+}

@@ -1,0 +1,2 @@
+tavrin_test(test_style standard style_test.cpp)
+tavrin_test(test_fonts_no_arial no-arial fonts_test.cpp)
