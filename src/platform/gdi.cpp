@@ -1,0 +1,351 @@
+// Drawing in a paint context: text, paths from text, regions, polygons and lines.
+#include "internal.h"
+
+#include <QColor>
+#include <QFontMetrics>
+#include <QPen>
+#include <QPolygonF>
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <set>
+#include <vector>
+
+struct plat::RegionObj {
+    QPainterPath area;
+};
+
+namespace plat {
+
+namespace {
+
+// Objects are never freed, so a stale handle can never name a newer region;
+// deleting one only drops its outline.
+std::deque<RegionObj> made_regions;
+std::set<const RegionObj*> live_regions;
+
+QColor qcolor_of(COLORREF c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+
+bool live(Region r) { return r != nullptr && live_regions.count(r) != 0; }
+
+Region make_region(QPainterPath area)
+{
+    RegionObj& obj = made_regions.emplace_back();
+    obj.area = std::move(area);
+    live_regions.insert(&obj);
+    return &obj;
+}
+
+QFont font_of(DC dc) { return qfont_of(current_font(dc)); }
+
+// A region holds the pixels whose centres lie inside it, as GDI's do.
+QPainterPath pixel_rect(const Rect& r)
+{
+    QPainterPath area;
+    area.addRect(QRectF(QPointF(r.left, r.top), QPointF(r.right, r.bottom)).normalized());
+    return area;
+}
+
+// Under the odd-even rule a path means what it says; a winding one is first
+// recast by Qt's clipper, whose results are always odd-even.
+QPainterPath as_odd_even(const QPainterPath& p) { return p.fillRule() == Qt::OddEvenFill ? p : p.simplified(); }
+
+// Odd-even parity of two paths laid together is the parity of one or the other:
+// exactly their exclusive-or, at a fraction of the cost of three clipper passes.
+QPainterPath exclusive_or(const QPainterPath& a, const QPainterPath& b)
+{
+    QPainterPath both = as_odd_even(a);
+    both.addPath(as_odd_even(b));
+    both.setFillRule(Qt::OddEvenFill);
+    return both;
+}
+
+// Every figure closed: what a region built from a path sees.
+QPainterPath closed_figures(const QPainterPath& path)
+{
+    QPainterPath closed;
+    closed.setFillRule(Qt::OddEvenFill);
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isMoveTo()) {
+            closed.closeSubpath();
+            closed.moveTo(e);
+        } else if (e.isLineTo()) {
+            closed.lineTo(e);
+        } else if (e.isCurveTo()) {
+            closed.cubicTo(e, path.elementAt(i + 1), path.elementAt(i + 2));
+            i += 2;
+        }
+    }
+    closed.closeSubpath();
+    return closed;
+}
+
+Point rounded(const QPainterPath::Element& e) { return {int(std::lround(e.x)), int(std::lround(e.y))}; }
+
+std::uint8_t type_of(const QPainterPath::Element& e)
+{
+    if (e.isMoveTo())
+        return PT_MOVETO;
+    if (e.isLineTo())
+        return PT_LINETO;
+    return PT_BEZIERTO;
+}
+
+// A figure that ends where it began is closed; its last point carries the flag.
+void mark_closed_figures(const std::vector<Point>& pts, std::vector<std::uint8_t>& types)
+{
+    const int n = int(pts.size());
+    for (int start = 0; start < n;) {
+        int end = start + 1;
+        while (end < n && types[end] != PT_MOVETO)
+            ++end;
+        const Point first = pts[start], last = pts[end - 1];
+        if (end - start > 1 && first.x == last.x && first.y == last.y)
+            types[end - 1] |= PT_CLOSEFIGURE;
+        start = end;
+    }
+}
+
+bool building(DC dc) { return dc != nullptr && dc->building_path; }
+
+bool can_draw(DC dc) { return dc != nullptr && dc->painter != nullptr; }
+
+// GDI puts a pixel's centre half a unit in from its corner.
+QPolygonF pixel_centres(const Point* pts, int n)
+{
+    QPolygonF poly;
+    poly.reserve(n);
+    for (int i = 0; i < n; ++i)
+        poly.append(QPointF(pts[i].x + 0.5, pts[i].y + 0.5));
+    return poly;
+}
+
+QPen black_pen(qreal width) { return QPen(QBrush(Qt::black), width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin); }
+
+}  // namespace
+
+// ---- fonts and text ----------------------------------------------------------
+
+Font current_font(DC dc) { return dc != nullptr && dc->font != nullptr ? dc->font : stock_font(); }
+
+Font select_font(DC dc, Font f)
+{
+    if (dc == nullptr)
+        return nullptr;
+    const Font before = current_font(dc);
+    dc->font = f;
+    return before;
+}
+
+Size text_extent(DC dc, const char* text)
+{
+    const QFontMetrics metrics(font_of(dc));
+    return {metrics.horizontalAdvance(QString::fromLatin1(text)), metrics.height()};
+}
+
+bool text_out(DC dc, int x, int y, const char* text, COLORREF colour)
+{
+    if (!can_draw(dc) || text == nullptr)
+        return false;
+    const QFont font = font_of(dc);
+    QPainter& p = *dc->painter;
+    p.save();
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setFont(font);
+    p.setPen(qcolor_of(colour));
+    p.drawText(QPointF(x, y + QFontMetrics(font).ascent()), QString::fromLatin1(text));
+    p.restore();
+    return true;
+}
+
+// ---- paths ---------------------------------------------------------------------
+
+void begin_path(DC dc)
+{
+    if (dc == nullptr)
+        return;
+    dc->path = QPainterPath();
+    dc->building_path = true;
+}
+
+bool path_text(DC dc, int x, int y, const char* text)
+{
+    if (!building(dc) || text == nullptr)
+        return false;
+    const QFont font = font_of(dc);
+    const QString words = QString::fromLatin1(text);
+    QPainterPath outline;
+    outline.addText(QPointF(x, y + QFontMetrics(font).ascent()), font, words);
+    dc->path.addPath(outline);
+    // Blanks have no outline; visible characters without one mean the font has none to give.
+    return !outline.isEmpty() || words.trimmed().isEmpty();
+}
+
+void end_path(DC dc)
+{
+    if (dc != nullptr)
+        dc->building_path = false;
+}
+
+int get_path(DC dc, Point* points, std::uint8_t* types, int n)
+{
+    if (dc == nullptr || dc->building_path || n < 0)
+        return -1;
+    const QPainterPath& path = dc->path;
+    const int count = path.elementCount();
+    if (n == 0)
+        return count;
+    if (points == nullptr || types == nullptr)
+        return -1;
+    std::vector<Point> pts(count);
+    std::vector<std::uint8_t> kinds(count);
+    for (int i = 0; i < count; ++i) {
+        pts[i] = rounded(path.elementAt(i));
+        kinds[i] = type_of(path.elementAt(i));
+    }
+    mark_closed_figures(pts, kinds);
+    const int copied = std::min(n, count);
+    std::copy_n(pts.begin(), copied, points);
+    std::copy_n(kinds.begin(), copied, types);
+    return copied;
+}
+
+void path_move_to(DC dc, Point p)
+{
+    if (building(dc))
+        dc->path.moveTo(p.x, p.y);
+}
+
+void path_line_to(DC dc, Point p)
+{
+    if (building(dc))
+        dc->path.lineTo(p.x, p.y);
+}
+
+void path_bezier_to(DC dc, const Point p[3])
+{
+    if (building(dc))
+        dc->path.cubicTo(p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y);
+}
+
+void path_close_figure(DC dc)
+{
+    if (building(dc))
+        dc->path.closeSubpath();
+}
+
+Region path_to_region(DC dc)
+{
+    if (dc == nullptr || dc->building_path)
+        return nullptr;
+    Region r = make_region(closed_figures(dc->path));
+    dc->path = QPainterPath();
+    return r;
+}
+
+// ---- regions -------------------------------------------------------------------------
+
+Region create_ellipse_rgn(const Rect& r)
+{
+    QPainterPath area;
+    area.addEllipse(QRectF(QPointF(r.left, r.top), QPointF(r.right, r.bottom)).normalized());
+    return make_region(area);
+}
+
+Region create_rect_rgn(const Rect& r) { return make_region(pixel_rect(r)); }
+
+Region create_polygon_rgn(const Point* pts, int n)
+{
+    if (pts == nullptr || n < 2)
+        return nullptr;
+    QPainterPath area;
+    area.setFillRule(Qt::WindingFill);
+    area.moveTo(pts[0].x, pts[0].y);
+    for (int i = 1; i < n; ++i)
+        area.lineTo(pts[i].x, pts[i].y);
+    area.closeSubpath();
+    return make_region(area);
+}
+
+bool combine_rgn(Region dest, Region a, Region b, int mode)
+{
+    if (!live(dest) || !live(a) || !live(b))
+        return false;
+    switch (mode) {
+    case RGN_AND: dest->area = a->area.intersected(b->area); return true;
+    case RGN_XOR: dest->area = exclusive_or(a->area, b->area); return true;
+    case RGN_DIFF: dest->area = a->area.subtracted(b->area); return true;
+    default: return false;
+    }
+}
+
+bool fill_rgn(DC dc, Region r, COLORREF colour)
+{
+    if (!can_draw(dc) || !live(r))
+        return false;
+    QPainter& p = *dc->painter;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillPath(r->area, qcolor_of(colour));
+    p.restore();
+    return true;
+}
+
+// The frame lies inside the region, as GDI's does: the inner half of a
+// two-pixel stroke along its border.
+bool frame_rgn(DC dc, Region r)
+{
+    if (!can_draw(dc) || !live(r))
+        return false;
+    QPainter& p = *dc->painter;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setClipPath(r->area, Qt::IntersectClip);
+    p.strokePath(r->area, black_pen(2.0));
+    p.restore();
+    return true;
+}
+
+bool delete_rgn(Region r)
+{
+    if (!live(r))
+        return false;
+    live_regions.erase(r);
+    r->area = QPainterPath();
+    return true;
+}
+
+int live_region_count() { return int(live_regions.size()); }
+
+bool rgn_contains(Region r, int x, int y) { return live(r) && r->area.contains(QPointF(x + 0.5, y + 0.5)); }
+
+// ---- polygons and lines ------------------------------------------------------------------
+
+void polygon(DC dc, const Point* pts, int n, COLORREF fill)
+{
+    if (!can_draw(dc) || pts == nullptr || n < 2)
+        return;
+    QPainter& p = *dc->painter;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(black_pen(1.0));
+    p.setBrush(qcolor_of(fill));
+    p.drawPolygon(pixel_centres(pts, n), Qt::OddEvenFill);
+    p.restore();
+}
+
+void polyline(DC dc, const Point* pts, int n)
+{
+    if (!can_draw(dc) || pts == nullptr || n < 2)
+        return;
+    QPainter& p = *dc->painter;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(black_pen(1.0));
+    p.drawPolyline(pixel_centres(pts, n));
+    p.restore();
+}
+
+}  // namespace plat

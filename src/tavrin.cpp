@@ -1,0 +1,114 @@
+// Start-up and shut-down: the command line, the style, the window and its message loop.
+#include "tavrin.h"
+
+#include <cstdio>
+#include <cstring>
+
+const char* const usage_text =
+    "Tavrin  hr  min  [option-number]\n    options:  1-command line time frozen (default when no op-num),\n"
+    "\t2-demo mode (at default frequency),\n\t3-outline only (no digits),\n"
+    "\t4-demo mode but only digits change.\n\t6-enable stress test.\n\t7-two :05-s, no :00.\n";
+
+int ww_pos_size[4] = {10, 5, 341, 384};
+
+namespace {
+
+// What an option changes in the main window before the time source is set.
+struct OptionEffect {
+    int option;
+    int clear_run_bits;
+    int set_run_bits;
+    int microsec;       // 0: unchanged
+    int time_option;    // handed on to the time model
+};
+
+const OptionEffect option_effects[] = {
+    {3, paint_filled, 0, 0, 3},
+    {5, 0, map_plot, 0, 5},
+    {6, 0, 0, 100, 0},
+};
+
+}  // namespace
+
+CommandLine parse_command_line(const char* text)
+{
+    CommandLine cl;
+    cl.fields_read = std::sscanf(text != nullptr ? text : "", "%d %d %d", &cl.hr, &cl.min, &cl.option);
+    return cl;
+}
+
+int save_allowed_for(const CommandLine& cl)
+{
+    return cl.fields_read == -1 || cl.option == 6;
+}
+
+void exception_init_wp(int option, int hr, int min)
+{
+    for (const OptionEffect& e : option_effects) {
+        if (e.option != option)
+            continue;
+        run_bits = (run_bits & ~e.clear_run_bits) | e.set_run_bits;
+        if (e.microsec != 0)
+            microsec_factor = e.microsec;
+        option = e.time_option;
+        break;
+    }
+    demo_init_sc(option, hr, min);
+}
+
+namespace {
+
+// The window the clock lives in, created where the style (or the command line) says.
+plat::Window create_clock_window(plat::Menu menu, const CommandLine& cl)
+{
+    static const int map_plot_place[4] = {-500, 0, 1024, 856};
+    const int* place = cl.option == 5 ? map_plot_place : ww_pos_size;
+    plat::WindowSpec spec = {"QZClockClass", "the Tavrin Clock", place[0], place[1], place[2], place[3],
+                             menu, MainWndProc};
+    return plat::create_window(spec);
+}
+
+void usage_box()
+{
+    plat::beep();
+    plat::message_box(nullptr, usage_text, "Tavrin Command line parameters",
+                      plat::MB_OK | plat::MB_ICONINFORMATION);
+}
+
+}  // namespace
+
+int WinMain(const char* command_line)
+{
+    if (std::strchr(command_line, '?')) {
+        usage_box();
+        return 0;
+    }
+    trace_init(add_msgs, 512, 160, 32, 132, -1);
+    CommandLine cl = parse_command_line(command_line);
+    if (cl.fields_read > 1)
+        exception_init_wp(cl.option, cl.hr, cl.min);
+    int save_allowed = save_allowed_for(cl);
+    init_stl();
+    plat::Menu menu = plat::load_menu("MAINMENU");
+    fiddle_file_menu('F', menu);
+    int exit_code = 0;
+    if (get_style('F', menu, ww_pos_size) == 0) {
+        if (cl.fields_read != -1 && cl.option != 6) {
+            static const int fixed_place[4] = {10, 5, 526, 564};
+            std::memcpy(ww_pos_size, fixed_place, sizeof ww_pos_size);
+        }
+        plat::Window w = create_clock_window(menu, cl);
+        if (w == nullptr) {
+            plat::message_box(nullptr, "Call to Microsoft's Create Window Ex function failed. Get last error 0",
+                              "Tavrin isn't.", plat::MB_OK | plat::MB_ICONSTOP);
+        } else {
+            plat::set_focus(w);
+            exit_code = plat::run_message_loop();
+            if (exit_code != 0 && save_allowed)
+                write_style_file(style_file_name, ww_pos_size);
+        }
+    }
+    close_stl();
+    trace_close();
+    return exit_code;
+}

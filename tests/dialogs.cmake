@@ -1,0 +1,1 @@
+tavrin_test(test_dialogs standard dialogs_test.cpp)

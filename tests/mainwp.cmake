@@ -1,0 +1,1 @@
+tavrin_test(test_mainwp standard mainwp_test.cpp)

@@ -1,0 +1,531 @@
+// The clock window as a user drives it: commands, keys, timers and dialog results.
+#include "tavrin.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace plat;
+
+namespace {
+
+std::time_t fake_now = 0;
+std::time_t fake_clock() { return fake_now; }
+std::time_t at(int h, int m, int s) { return std::time_t(h) * 3600 + m * 60 + s; }  // 1 Jan 1970, UTC
+
+std::vector<Rect> erased;   // the area of every background erase, in order
+int paints = 0;
+
+std::intptr_t watched_proc(Window w, unsigned msg, std::uintptr_t wp, std::intptr_t lp)
+{
+    if (msg == WM_ERASEBKGND)
+        erased.push_back(paint_rect(reinterpret_cast<DC>(wp)));
+    if (msg == WM_PAINT)
+        ++paints;
+    return MainWndProc(w, msg, wp, lp);
+}
+
+void settle()
+{
+    for (int i = 0; i < 4; ++i)
+        QApplication::processEvents();
+}
+
+bool same(const Rect& a, const Rect& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+struct Colours {
+    COLORREF back, fig, digit;
+    bool operator==(const Colours& o) const { return back == o.back && fig == o.fig && digit == o.digit; }
+};
+Colours colours() { return {stl.rgbBkgrnd, stl.rgbFig, stl.rgbDigit}; }
+
+class ClockWindow : public ::testing::Test {
+protected:
+    QTemporaryDir scratch;
+    QString home;
+    Window w = nullptr;
+    Menu menu = nullptr;
+    std::vector<MessageBoxCall> boxes;
+
+    void SetUp() override
+    {
+        home = QDir::currentPath();
+        QDir::setCurrent(scratch.path());   // no style file: the default style
+        fake_now = at(12, 24, 0);
+        set_clock_function(fake_clock);
+        set_message_box_hook([this](const MessageBoxCall& c) {
+            boxes.push_back(c);
+            return int(IDOK);
+        });
+        reset_globals();
+        init_stl();
+        menu = load_menu("MAINMENU");
+        fiddle_file_menu('F', menu);
+        int place[4];
+        ASSERT_EQ(get_style('F', menu, place), 0);
+        style_source = 'F';
+    }
+
+    void TearDown() override
+    {
+        if (w && is_window(w))
+            send_message(w, WM_CLOSE, 0, 0);
+        settle();
+        close_stl();
+        set_message_box_hook(nullptr);
+        set_dialog_hook(nullptr);
+        set_choose_color_hook(nullptr);
+        set_clock_function(nullptr);
+        QDir::setCurrent(home);
+    }
+
+    static void reset_globals()
+    {
+        run_bits = paint_filled;
+        microsec_factor = 1000;
+        dv_cnt = 0;
+        save_on_exit = 1;
+        esc_hint_until = 0;
+        rotate_reverse = 0;
+        ticker_loc_before = 0;
+        non_ini_bits = 0;
+        ticker_switch_at = 2;
+        ticker_off_for = 4;
+        clk.time_source = 0;
+        clk.fudge_secs = 0;
+        clk.skip_zero = 0;
+        clk.drawn_hour = &clk.disp_hour;
+        update_rvrse(default_ini_bits, 6, 0, 18, 1800, 5, 0, 0);
+        erased.clear();
+        paints = 0;
+    }
+
+    // The clock window with a client area of exactly width x height.
+    void open(int width = 400, int height = 300)
+    {
+        w = create_window({"QZClockClass", "the Tavrin Clock", 100, 100, width, height, menu, watched_proc});
+        ASSERT_NE(w, nullptr);
+        Rect outer = window_rect(w), inner = client_rect(w);
+        set_window_pos(w, outer.left, outer.top, width + (outer.right - outer.left) - inner.right,
+                       height + (outer.bottom - outer.top) - inner.bottom);
+        settle();
+        erased.clear();
+        paints = 0;
+    }
+
+    void command(int id, std::intptr_t lp = 0) { send_message(w, WM_COMMAND, id, lp); settle(); }
+    void key(char c) { send_message(w, WM_CHAR, unsigned(c), 0); settle(); }
+    void tick(int timer) { send_message(w, WM_TIMER, timer, 0); settle(); }
+};
+
+// ---- colours ----------------------------------------------------------------------
+
+TEST_F(ClockWindow, CycleColoursSwapsTwoAndRotatesThree)
+{
+    open();
+    Colours start = colours();
+    key('c');
+    EXPECT_EQ(colours(), (Colours{start.fig, start.back, start.digit}));
+    key('C');
+    EXPECT_EQ(colours(), start);
+    EXPECT_EQ(style_source, 'R');
+    EXPECT_TRUE(menu_item_checked(menu, CMD_STYLE_RECENT));
+
+    command(CMD_3_COLOR);
+    start = colours();
+    key('c');
+    EXPECT_EQ(colours(), (Colours{start.digit, start.back, start.fig}));
+    key('c');
+    key('c');
+    EXPECT_EQ(colours(), start);
+
+    command(CMD_CYCLE_COLORS, cycle_flip);
+    EXPECT_NE(rotate_reverse, 0);
+    command(CMD_CYCLE_COLORS, cycle_flip);
+    EXPECT_EQ(rotate_reverse, 0);
+    EXPECT_EQ(colours(), start);
+}
+
+TEST_F(ClockWindow, RestoreTakesTheScheduledColours)
+{
+    open();
+    rgbCCBkgrnd = 0x111111;
+    rgbCCFig = 0x222222;
+    rgbCCDigit = 0x333333;
+    command(CMD_CYCLE_COLORS, cycle_restore);
+    EXPECT_EQ(colours(), (Colours{0x111111, 0x222222, 0x333333}));
+    EXPECT_EQ(style_source, 'F');   // the cycle's own changes are not the user's
+}
+
+TEST_F(ClockWindow, PresetsWithThreeColoursAlreadyOn)
+{
+    open();
+    command(CMD_3_COLOR);
+    EXPECT_TRUE(menu_item_enabled(menu, CMD_COLOR_DIGIT));
+    command(CMD_VORLA);
+    EXPECT_EQ(colours(), (Colours{0xA00000, 0xFFFFFF, 0x0000FF}));
+    EXPECT_TRUE(menu_item_checked(menu, CMD_3_COLOR));
+    EXPECT_FALSE(menu_item_checked(menu, CMD_2_COLOR));
+    EXPECT_TRUE(menu_item_enabled(menu, CMD_COLOR_DIGIT));
+    EXPECT_EQ(style_source, 'R');
+
+    command(CMD_2_COLOR);
+    EXPECT_FALSE(ini_bits & three_color);
+    EXPECT_FALSE(menu_item_enabled(menu, CMD_COLOR_DIGIT));
+}
+
+TEST_F(ClockWindow, ColourDialogChangesOnlyWhatWasPicked)
+{
+    open();
+    COLORREF offered = 0;
+    set_choose_color_hook([&offered](COLORREF& c, COLORREF custom[16]) {
+        offered = c;
+        EXPECT_EQ(custom, rgbCustom);
+        return false;   // Cancel
+    });
+    command(CMD_COLOR_BKGRND);
+    EXPECT_EQ(offered, 0x00E1E1E1u);
+    EXPECT_EQ(style_source, 'F');
+
+    set_choose_color_hook([](COLORREF&, COLORREF*) { return true; });   // OK, same colour
+    command(CMD_COLOR_FIG);
+    EXPECT_EQ(style_source, 'F');
+
+    set_choose_color_hook([](COLORREF& c, COLORREF*) {
+        c = 0x123456;
+        return true;
+    });
+    command(CMD_COLOR_FIG);
+    EXPECT_EQ(stl.rgbFig, 0x123456u);
+    EXPECT_EQ(style_source, 'R');
+}
+
+// ---- style attributes and File-menu choices ---------------------------------------------------
+
+TEST_F(ClockWindow, MostRecentIsIgnoredRightAfterAChange)
+{
+    open();
+    command(CMD_SHAPE_RECT);
+    EXPECT_EQ(stl.shape, CMD_SHAPE_RECT);
+    EXPECT_TRUE(menu_item_checked(menu, CMD_SHAPE_RECT));
+    EXPECT_FALSE(menu_item_checked(menu, CMD_SHAPE_CIRCLE));
+    command(CMD_STYLE_RECENT);
+    EXPECT_EQ(stl.shape, CMD_SHAPE_RECT);
+
+    command(CMD_STYLE_DEFAULT);
+    EXPECT_EQ(stl.shape, CMD_SHAPE_CIRCLE);
+    EXPECT_TRUE(menu_item_checked(menu, CMD_STYLE_DEFAULT));
+    EXPECT_TRUE(menu_item_checked(menu, CMD_SHAPE_CIRCLE));
+    command(CMD_STYLE_RECENT);
+    EXPECT_EQ(stl.shape, CMD_SHAPE_RECT);
+    EXPECT_TRUE(menu_item_checked(menu, CMD_STYLE_RECENT));
+}
+
+TEST_F(ClockWindow, CommandsThatChangeNothingDoNotRepaint)
+{
+    open();
+    command(CMD_DIV_12);   // already 12 divisions
+    command(CMD_SHAPE_CIRCLE);
+    EXPECT_EQ(paints, 0);
+    EXPECT_EQ(style_source, 'F');
+
+    command(CMD_DIV_8);
+    EXPECT_TRUE(ini_bits & eight_div);
+    EXPECT_EQ(incr_secs, 450);
+    EXPECT_TRUE(menu_item_checked(menu, CMD_DIV_8));
+    EXPECT_FALSE(menu_item_checked(menu, CMD_DIV_12));
+    EXPECT_GT(paints, 0);
+}
+
+TEST_F(ClockWindow, MilitaryAndCentringToggle)
+{
+    fake_now = at(7, 10, 0);
+    open();
+    key('m');
+    EXPECT_TRUE(ini_bits & military);
+    EXPECT_STREQ(clk.tens_digit, "0");
+    EXPECT_STREQ(clk.units_digit, "7");
+    key('M');
+    EXPECT_STREQ(clk.tens_digit, "");
+    key('n');
+    EXPECT_TRUE(ini_bits & center_single);
+    EXPECT_TRUE(menu_item_checked(menu, CMD_CENTER_SINGLE));
+}
+
+// ---- bars, size, place -------------------------------------------------------------------------
+
+TEST_F(ClockWindow, EscapeHidesAndShowsTheBars)
+{
+    open();
+    key(27);
+    EXPECT_FALSE(ini_bits & bars_shown);
+    EXPECT_FALSE(menu_shown(w));
+    EXPECT_FALSE(has_caption(w));
+    EXPECT_EQ(esc_hint_until, fake_now + 10);
+    key(27);
+    EXPECT_TRUE(ini_bits & bars_shown);
+    EXPECT_TRUE(menu_shown(w));
+    EXPECT_TRUE(has_caption(w));
+    EXPECT_EQ(esc_hint_until, 0);
+    EXPECT_EQ(style_source, 'F');   // hiding the bars is not a style change
+}
+
+TEST_F(ClockWindow, SquareItKeepsTheCornerAndAveragesTheSides)
+{
+    open(400, 300);
+    Rect before = window_rect(w);
+    key('s');
+    Rect client = client_rect(w);
+    EXPECT_EQ(client.right - client.left, 350);
+    EXPECT_EQ(client.bottom - client.top, 350);
+    EXPECT_EQ(window_rect(w).left, before.left);
+    EXPECT_EQ(window_rect(w).top, before.top);
+}
+
+TEST_F(ClockWindow, AnchorTogglesTopmost)
+{
+    open();
+    command(CMD_ANCHOR);
+    EXPECT_TRUE(is_topmost(w));
+    EXPECT_TRUE(non_ini_bits & anchored);
+    EXPECT_TRUE(menu_item_checked(menu, CMD_ANCHOR));
+    command(CMD_ANCHOR);
+    EXPECT_FALSE(is_topmost(w));
+    EXPECT_FALSE(menu_item_checked(menu, CMD_ANCHOR));
+}
+
+// ---- timers -----------------------------------------------------------------------------------
+
+TEST_F(ClockWindow, IncrementTimerIsArmedForTheNextBoundary)
+{
+    fake_now = at(12, 29, 59);
+    open();
+    EXPECT_EQ(timer_interval(w, increment_timer), 1000);
+    EXPECT_EQ(clk.increment, 5);
+    fake_now = at(12, 30, 0);
+    tick(increment_timer);
+    EXPECT_EQ(clk.increment, 6);
+    EXPECT_EQ(timer_interval(w, increment_timer), 300000);
+    EXPECT_EQ(dv_cnt, 1);
+}
+
+TEST_F(ClockWindow, StressTestRearmsWithATenth)
+{
+    microsec_factor = 100;
+    fake_now = at(12, 25, 0);
+    open();
+    EXPECT_EQ(timer_interval(w, increment_timer), 300000);   // the first interval is real
+    fake_now += 30;
+    tick(increment_timer);
+    EXPECT_EQ(timer_interval(w, increment_timer), 27000);
+    EXPECT_EQ(clk.increment, 5);
+}
+
+TEST_F(ClockWindow, FrozenTimeArmsNoTimer)
+{
+    demo_init_sc(1, 12, 30);
+    open();
+    EXPECT_FALSE(timer_active(w, increment_timer));
+    EXPECT_EQ(clk.increment, 6);
+    EXPECT_EQ(dv_cnt, 0);
+}
+
+TEST_F(ClockWindow, ContractingEndsAtTheFirstStepOfTheNewHour)
+{
+    update_rvrse(ini_bits, 6, 0, 18, 1800, 0, 0, 2550);   // quarter 'til at 42:30
+    fake_now = at(12, 50, 0);
+    open();
+    EXPECT_TRUE(run_bits & contracting);
+    EXPECT_STREQ(clk.units_digit, "1");   // the coming hour
+    fake_now = at(12, 55, 0);
+    tick(increment_timer);
+    EXPECT_TRUE(run_bits & contracting);
+    fake_now = at(13, 0, 0);
+    tick(increment_timer);
+    EXPECT_FALSE(run_bits & contracting);
+    EXPECT_STREQ(clk.units_digit, "1");
+    EXPECT_EQ(clk.drawn_hour, &clk.disp_hour);
+}
+
+TEST_F(ClockWindow, QuarterTimerEntersTheContractingPhase)
+{
+    open();
+    tick(quarter_timer);
+    EXPECT_TRUE(run_bits & contracting);
+    EXPECT_FALSE(timer_active(w, quarter_timer));
+    EXPECT_STREQ(clk.units_digit, "1");
+}
+
+TEST_F(ClockWindow, TickerBlinksAndRepaintsOnlyItsRectangleAtThePhaseEdges)
+{
+    open();
+    ini_bits |= ticker_on;
+    Rect mark = tckr_rect[ini_bits & ticker_loc_mask];
+    ticker_count = ticker_switch_at;   // as after an increment: dark first
+    std::string phases;
+    for (int second = 0; second < 12; ++second) {
+        tick(ticker_timer);
+        phases += (run_bits & ticker_lit) ? 'L' : '.';
+    }
+    EXPECT_EQ(phases, "...LL....LL.");
+    ASSERT_EQ(erased.size(), 4u);
+    for (const Rect& r : erased)
+        EXPECT_TRUE(same(r, mark));
+}
+
+TEST_F(ClockWindow, AnIncrementDarkensTheTicker)
+{
+    open();
+    run_bits |= ticker_lit;
+    tick(increment_timer);
+    EXPECT_FALSE(run_bits & ticker_lit);
+    EXPECT_EQ(ticker_count, ticker_switch_at);
+}
+
+TEST_F(ClockWindow, ReversalPostsRestoreThenReverseWhenTheSpanEnds)
+{
+    open();
+    non_ini_bits |= cycle_on;
+    rgbCCBkgrnd = 0x010101;
+    rgbCCFig = 0x020202;
+    rgbCCDigit = 0x030303;
+    clk.next_rvrse = &clk.rvrse_end;   // the span ends now
+    tick(reversal_timer);
+    EXPECT_EQ(colours(), (Colours{0x020202, 0x010101, 0x030303}));
+    EXPECT_EQ(clk.next_rvrse, &clk.rvrse_start);
+    tick(reversal_timer);               // the span begins
+    EXPECT_EQ(colours(), (Colours{0x010101, 0x020202, 0x030303}));
+}
+
+// ---- dialogs ----------------------------------------------------------------------------------------
+
+const char* const test_templates = R"(
+102 DIALOG 0, 0, 100, 60
+CAPTION "Tick-tock"
+BEGIN
+    DEFPUSHBUTTON "&Start ticker", 1, 5, 40, 40, 14
+END
+103 DIALOG 0, 0, 100, 60
+CAPTION "Cycle colors periodically"
+BEGIN
+    DEFPUSHBUTTON "Set colors now", 1, 5, 40, 40, 14
+END
+101 DIALOG 0, 0, 100, 60
+CAPTION "Fast-forward demonstration"
+BEGIN
+    DEFPUSHBUTTON "Start demo", 1, 5, 40, 40, 14
+END
+)";
+
+TEST_F(ClockWindow, MissingDialogsSayWhy)
+{
+    open();
+    command(CMD_FUDGE);
+    command(CMD_QUARTER);
+    command(CMD_DATE);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Error");
+    EXPECT_EQ(style_source, 'F');
+}
+
+// Dialogs end with whatever result the test gives; what the window does with it is the point.
+void answer_dialogs_with(std::vector<int> results, Window main_window, int preview = 0)
+{
+    static std::vector<int> queue;
+    static Window owner;
+    static int preview_loc;
+    queue = std::move(results);
+    owner = main_window;
+    preview_loc = preview;
+    set_dialog_hook([](Window dlg, int) {
+        if (preview_loc)
+            send_message(owner, WM_COMMAND, CMD_TICKER_PREVIEW, preview_loc);
+        int result = queue.front();
+        queue.erase(queue.begin());
+        end_dialog(dlg, result);
+    });
+}
+
+TEST_F(ClockWindow, TickerDialogResults)
+{
+    ASSERT_TRUE(add_dialog_templates(test_templates));
+    open();
+    answer_dialogs_with({DLG_DEFAULT_ACTION}, w);
+    command(CMD_TICKER);
+    EXPECT_TRUE(ini_bits & ticker_on);
+    EXPECT_EQ(timer_interval(w, ticker_timer), 1000);
+    EXPECT_EQ(ticker_count, ticker_switch_at + ticker_off_for);   // lights at the next second
+    EXPECT_TRUE(menu_item_checked(menu, CMD_TICKER));
+    EXPECT_EQ(style_source, 'R');
+
+    // A preview of location 3, then Cancel: the location comes back.
+    answer_dialogs_with({DLG_CANCEL}, w, 3);
+    run_bits &= ~ticker_lit;
+    command(CMD_TICKER);
+    EXPECT_EQ(ini_bits & ticker_loc_mask, 5);
+    EXPECT_FALSE(run_bits & ticker_lit);   // lit by the preview, then complemented
+
+    answer_dialogs_with({DLG_REMOVE_TICKER}, w);
+    command(CMD_TICKER);
+    EXPECT_FALSE(ini_bits & ticker_on);
+    EXPECT_FALSE(timer_active(w, ticker_timer));
+    EXPECT_FALSE(menu_item_checked(menu, CMD_TICKER));
+}
+
+TEST_F(ClockWindow, PeriodicCycleAndDemoResults)
+{
+    ASSERT_TRUE(add_dialog_templates(test_templates));
+    open();
+    answer_dialogs_with({DLG_DEFAULT_ACTION}, w);
+    stl.rgbFig = 0x445566;
+    command(CMD_PERIODIC);
+    EXPECT_EQ(rgbCCFig, 0x445566u);
+    EXPECT_TRUE(menu_item_checked(menu, CMD_PERIODIC));
+    EXPECT_EQ(style_source, 'F');
+
+    // Stopping a demo with cycling on puts the scheduled colours back (12:24 is inside the span).
+    non_ini_bits |= cycle_on;
+    stl.rgbFig = 0x999999;
+    answer_dialogs_with({DLG_DEFAULT_ACTION, DLG_REMOVE}, w);
+    command(CMD_DEMO);
+    EXPECT_TRUE(menu_item_checked(menu, CMD_DEMO));
+    command(CMD_DEMO);
+    EXPECT_FALSE(menu_item_checked(menu, CMD_DEMO));
+    EXPECT_EQ(stl.rgbFig, 0x445566u);
+}
+
+// ---- closing -------------------------------------------------------------------------------------
+
+TEST_F(ClockWindow, AltF9EndsWithoutSavingAndRecordsThePlacement)
+{
+    open();
+    Rect r = window_rect(w);
+    send_message(w, WM_SYSKEYUP, VK_F9, 0);
+    settle();
+    EXPECT_FALSE(is_window(w));
+    EXPECT_EQ(save_on_exit, 0);
+    EXPECT_EQ(ww_pos_size[0], r.left);
+    EXPECT_EQ(ww_pos_size[1], r.top);
+    EXPECT_EQ(ww_pos_size[2], r.right - r.left);
+    EXPECT_EQ(ww_pos_size[3], r.bottom - r.top);
+    w = nullptr;
+}
+
+TEST_F(ClockWindow, FontsLeftInTheWindowAreReleasedOnClose)
+{
+    int live = live_font_count();
+    open();
+    command(CMD_SHAPE_USA);   // a paint pass selects the number font
+    send_message(w, WM_CLOSE, 0, 0);
+    w = nullptr;
+    settle();
+    EXPECT_EQ(live_font_count(), live);   // the number font is still held by the style
+}
+
+}  // namespace

@@ -1,0 +1,295 @@
+// Rendered faces, judged by the pixels that decide.
+#include "paint_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <string>
+
+using namespace paint_test;
+
+namespace {
+
+// Division boundaries, degrees clockwise from 12 o'clock in the normalised frame.
+struct Model {
+    int shape;
+    bool eight;
+    std::vector<double> bounds;
+};
+const std::vector<double> circle_12 = {0, 21, 60, 90, 122, 155, 180, 208, 240, 270, 300, 335};
+const std::vector<double> circle_8 = {0, 46.2, 90, 135, 180, 225, 270, 315};
+const Model models[] = {
+    {CMD_SHAPE_CIRCLE, false, circle_12},
+    {CMD_SHAPE_CIRCLE, true, circle_8},
+    {CMD_SHAPE_INDICIA, false, circle_12},
+    {CMD_SHAPE_INDICIA, true, circle_8},
+    {CMD_SHAPE_RECT, false, {0, 36, 65, 90, 115, 137.3, 180, 220, 245, 270, 295, 320}},
+    {CMD_SHAPE_RECT, true, {0, 53.1, 90, 126.9, 180, 233.3, 270, 306.9}},
+    {CMD_SHAPE_USA, false, {0, 35, 65, 90, 123, 155, 180, 220, 245, 270, 295, 320}},
+    {CMD_SHAPE_USA, true, {0, 57.3, 90, 125, 180, 234, 270, 310.5}},
+};
+
+QPoint along(const QImage& img, double degrees, double s)
+{
+    const double a = degrees * M_PI / 180, hw = img.width() / 2, hh = img.height() / 2;
+    return QPoint(int(hw + s * hw * std::sin(a)), int(hh - s * hh * std::cos(a)));
+}
+
+// A point in that direction well inside the shape and clear of the number.
+QPoint probe(const QImage& img, int shape, double degrees, Region usa)
+{
+    for (double s = 0.3; s < 0.9; s += 0.02) {
+        const QPoint p = along(img, degrees, s);
+        const double x = p.x() * 2.0 / img.width() - 1, y = p.y() * 2.0 / img.height() - 1;
+        bool inside = shape == CMD_SHAPE_RECT ? std::abs(x) < 0.76 && std::abs(y) < 0.56 : x * x + y * y < 0.56;
+        for (int d = 0; shape == CMD_SHAPE_USA && d < 9; ++d)   // the outline four pixels away all round
+            inside = (d == 0 || inside) && rgn_contains(usa, p.x() - 4 + d % 3 * 4, p.y() - 4 + d / 3 * 4);
+        if (inside)
+            return p;
+    }
+    ADD_FAILURE() << "nothing inside shape " << shape << " at " << degrees;
+    return QPoint(0, 0);
+}
+
+Region usa_outline(int width, int height)
+{
+    const FaceFrame f = face_frame(width, height, -5, -33, compute_map_width());
+    std::vector<Point> pts(551);
+    for (int i = 0; i < 551; ++i)
+        trans_and_scale(USary[i].x, USary[i].y, &pts[i], f.half_w, f.half_h, f.map_scale_x, f.map_scale_y);
+    return create_polygon_rgn(pts.data(), 551);
+}
+
+bool shows(const QImage& img, QPoint p, COLORREF c) { return near(img.pixel(p), c); }
+
+int count(const QImage& img, COLORREF colour, QRect area, int tolerance = 60)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += near(img.pixel(x, y), colour, tolerance);
+    return n;
+}
+
+int ink_width(const QImage& img, QRect area)
+{
+    int right = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            right = near(img.pixel(x, y), back_colour, 60) ? right : std::max(right, x + 1);
+    return right;
+}
+
+QRect qrect(const Rect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
+
+}  // namespace
+
+TEST(FaceFigure, FillsTheDivisionsOfEachIncrement)
+{
+    Region usa = usa_outline(240, 180);
+    for (const Model& m : models) {
+        const int n = int(m.bounds.size());
+        std::vector<std::pair<int, int>> cases = {{n * 3 / 4, contracting}, {n - 1, contracting}};
+        for (int increment = 0; increment < n; ++increment)
+            cases.push_back({increment, 0});
+        for (const auto& [increment, shrinking] : cases) {
+            plain_style(m.shape);
+            face.ini = m.eight ? eight_div : 0;
+            face.run = paint_filled | shrinking;
+            face.clock.increment = increment;
+            const QImage img = render(240, 180);
+            const std::string what = "shape " + std::to_string(m.shape) + " of " + std::to_string(n) + ", increment " +
+                                     std::to_string(increment) + (shrinking ? " contracting" : "");
+            for (int d = 0; d < n; ++d) {
+                const double mid = (m.bounds[d] + (d + 1 < n ? m.bounds[d + 1] : 360)) / 2;
+                const bool filled = increment > 0 && (shrinking ? d >= increment : d < increment);
+                EXPECT_TRUE(shows(img, probe(img, m.shape, mid, usa), filled ? fig_colour : back_colour))
+                    << what << ", division " << d;
+            }
+            if (increment > 0) {   // the boundary reached lies where the table puts it
+                const double edge = m.bounds[increment];
+                EXPECT_TRUE(shows(img, probe(img, m.shape, edge - 4, usa), shrinking ? back_colour : fig_colour)) << what;
+                EXPECT_TRUE(shows(img, probe(img, m.shape, edge + 4, usa), shrinking ? fig_colour : back_colour)) << what;
+            }
+        }
+    }
+    delete_rgn(usa);
+}
+
+TEST(FaceFigure, LeavesNothingBehindAndHandsBackTheFontItReplaced)
+{
+    for (int shape : {CMD_SHAPE_INDICIA, CMD_SHAPE_USA}) {
+        plain_style(shape);
+        face.clock.increment = 5;
+        face.run |= ticker_lit;
+        face.ini = date_on | date_truetype | 5;
+        std::strcpy(face.clock.date_text, "Dec 25");
+        render(200, 150);
+        const int regions = live_region_count(), fonts = live_font_count();
+        render(201, 151);
+        EXPECT_EQ(live_region_count(), regions) << shape;
+        EXPECT_EQ(live_font_count(), fonts) << shape;
+    }
+    select_font(window_dc(face_window()), nullptr);
+    grab_face();
+    EXPECT_EQ(last_result, stock_font());
+    grab_face();
+    EXPECT_EQ(last_result, nullptr);   // the number font was already there
+}
+
+TEST(FaceColours, NumberIsCutOutInTwoColoursAndPaintedOverInThree)
+{
+    plain_style(CMD_SHAPE_CIRCLE);
+    stl.font_height = -33;
+    face.clock.increment = 6;   // the right half
+    std::strcpy(face.clock.tens_digit, "1");
+    std::strcpy(face.clock.units_digit, "0");
+    face.ini = three_color;
+    const QImage three = render(400, 300);
+    face.ini = 0;
+    const QImage two = render(400, 300);
+    int over = 0, beside = 0;
+    for (int y = 1; y < 299; ++y)
+        for (int x = 1; x < 399; ++x) {
+            if (count(three, digit_colour, QRect(x - 1, y - 1, 3, 3), 8) < 9 || std::abs(x - 200) < 5)
+                continue;   // only the number's solid pixels, clear of the figure's edge
+            EXPECT_TRUE(shows(two, QPoint(x, y), x > 200 ? back_colour : fig_colour)) << x << "," << y;
+            (x > 200 ? over : beside)++;
+        }
+    EXPECT_GT(over, 100);
+    EXPECT_GT(beside, 100);
+}
+
+TEST(FaceColours, OutlineModeFillsNothingAndMapPlotOnlyPlots)
+{
+    plain_style(CMD_SHAPE_INDICIA);
+    face.run = 0;
+    face.clock.increment = 3;
+    const QImage img = render(240, 180);
+    EXPECT_EQ(count(img, fig_colour, img.rect()) + count(img, digit_colour, img.rect()), 0);
+    EXPECT_FALSE(shows(img, QPoint(120, 60), back_colour));   // the line to 12 o'clock
+    EXPECT_FALSE(shows(img, QPoint(150, 0), back_colour));    // the wedge along the top border
+    EXPECT_TRUE(shows(img, along(img, 45, 0.5), back_colour));
+    face.clock.increment = 0;   // no figure: no outline either
+    EXPECT_EQ(count(render(240, 180), back_colour, img.rect()), 240 * 180);
+
+    face.run = paint_filled | map_plot;
+    face.clock.increment = 6;
+    const QImage plot = render(1000, 900);   // the plot reaches into this window from the top left
+    EXPECT_EQ(count(plot, fig_colour, plot.rect()), 0);
+    EXPECT_GT(count(plot, rgb(0, 0, 0), plot.rect()), 200);
+}
+
+TEST(FaceTicker, RectanglesOfTheNinePlaces)
+{
+    auto expect_rect = [](int loc, Rect want) {
+        const Rect r = tckr_rect[loc];
+        EXPECT_TRUE(r.left == want.left && r.top == want.top && r.right == want.right && r.bottom == want.bottom)
+            << loc << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    };
+    // Mark centres from the face centre, places 1 to 9: round marks, then square ones.
+    const int centres[2][9][2] = {
+        {{-115, -87}, {0, -124}, {119, -83}, {-164, 0}, {0, 0}, {164, 0}, {-111, 91}, {0, 124}, {115, 87}},
+        {{-163, -93}, {0, -93}, {163, -93}, {-163, 0}, {0, 0}, {163, 0}, {-163, 93}, {0, 93}, {163, 93}}};
+    for (int shape : {CMD_SHAPE_CIRCLE, CMD_SHAPE_RECT}) {
+        plain_style(shape);
+        render(400, 300);
+        for (int loc = 1; loc <= 9; ++loc) {
+            const Rect r = tckr_rect[loc];
+            const int* want = centres[shape == CMD_SHAPE_RECT][loc - 1];
+            EXPECT_TRUE((r.left + r.right) / 2 == 200 + want[0] && (r.top + r.bottom) / 2 == 150 + want[1])
+                << shape << " at " << loc;
+        }
+        if (shape == CMD_SHAPE_CIRCLE) {
+            expect_rect(5, {196, 146, 204, 154});
+            expect_rect(2, {196, 22, 204, 30});
+        } else {
+            expect_rect(6, {360, 147, 366, 153});
+        }
+    }
+
+    // "USA" sits on the centre in a font of the scaled height, never under 7 pixels.
+    const int heights[2][3] = {{400, 300, -8}, {240, 180, -7}};
+    for (const auto& h : heights) {
+        plain_style(CMD_SHAPE_USA);
+        stl.font_height = -33;
+        render(h[0], h[1]);
+        DC dc = window_dc(face_window());
+        const Font font = arial(h[2]), before = select_font(dc, font);
+        const Size s = text_extent(dc, "USA");
+        select_font(dc, before);
+        delete_font(font);
+        const int x = h[0] / 2, y = h[1] / 2;
+        expect_rect(5, {x - s.cx / 2, y - s.cy / 2, x + s.cx / 2 + 3, y + s.cy / 2});
+    }
+}
+
+TEST(FaceTicker, MarkShowsAtEachPlace)
+{
+    for (int shape : {CMD_SHAPE_CIRCLE, CMD_SHAPE_RECT, CMD_SHAPE_USA})
+        for (int loc = 1; loc <= 9; ++loc) {
+            plain_style(shape);
+            stl.font_height = -60;        // labels big enough to see
+            stl.rgbDigit = back_colour;   // and the number out of the way
+            face.ini = loc | three_color;
+            face.run = paint_filled | ticker_lit;
+            const QImage img = render(400, 300);
+            EXPECT_GT(count(img, fig_colour, qrect(tckr_rect[loc])), 3) << shape << " at " << loc;
+            EXPECT_EQ(count(img, fig_colour, qrect(tckr_rect[loc % 9 + 1])), 0) << shape << " at " << loc;
+        }
+}
+
+TEST(FaceDate, PlainAndOutlineDateAndTheHintThatWins)
+{
+    plain_style(CMD_SHAPE_CIRCLE);
+    std::strcpy(face.clock.date_text, "Dec 25");
+    const QRect corner(0, 0, 400, 30);
+    face.ini = date_on;
+    const QImage plain = render(400, 300);
+    EXPECT_GT(count(plain, digit_colour, corner), 10);
+    face.run |= esc_hint;
+    const QImage hint = render(400, 300);
+    face.ini = 0;
+    EXPECT_EQ(hint, render(400, 300));
+    EXPECT_GT(ink_width(hint, corner), 2 * ink_width(plain, corner));
+
+    face.run = paint_filled;
+    face.ini = date_on | date_truetype;   // an outline that grows with the window
+    const QImage small = render(400, 300), large = render(800, 600);
+    EXPECT_GT(count(small, digit_colour, QRect(0, 0, 400, 70)), 100);
+    EXPECT_NEAR(ink_width(large, QRect(0, 0, 800, 140)), 2 * ink_width(small, QRect(0, 0, 400, 70)), 6);
+}
+
+TEST(FaceLooks, MatchesReferenceImages)
+{
+    const struct {
+        const char* name;
+        int shape, ini, run, increment;
+    } looks[] = {
+        {"indicia-3color", CMD_SHAPE_INDICIA, three_color | date_on, paint_filled, 4},
+        {"usa-2color", CMD_SHAPE_USA, 0, paint_filled, 7},
+        {"rect-8-contracting", CMD_SHAPE_RECT, eight_div | three_color, paint_filled | contracting, 5},
+    };
+    const QString dir = QStringLiteral(TAVRIN_TEST_DATA "/paint/");
+    for (const auto& l : looks) {
+        plain_style(l.shape);
+        stl.font_height = -33;
+        std::strcpy(face.clock.tens_digit, "1");
+        std::strcpy(face.clock.units_digit, "2");
+        std::strcpy(face.clock.date_text, "Dec 25");
+        face.ini = l.ini;
+        face.run = l.run;
+        face.clock.increment = l.increment;
+        const QImage img = render(160, 120);
+        const QString file = dir + QString::fromLatin1(l.name) + QStringLiteral(".png");
+        if (std::getenv("TAVRIN_WRITE_REFERENCES") && QDir().mkpath(dir))
+            img.save(file);
+        const QImage want = QImage(file).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(want.size(), img.size()) << l.name;
+        int differ = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                differ += near(img.pixel(x, y), rgb(qRed(want.pixel(x, y)), qGreen(want.pixel(x, y)), qBlue(want.pixel(x, y))), 64) ? 0 : 1;
+        EXPECT_LT(differ, img.width() * img.height() / 100) << l.name;
+    }
+}

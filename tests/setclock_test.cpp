@@ -1,0 +1,336 @@
+// The displayed-time model against a clock the tests set themselves (TZ=UTC0).
+#include "tavrin.h"
+
+#include <QCoreApplication>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const Clk pristine_clk = clk;
+std::time_t fake_now = 0;
+std::time_t read_fake_now() { return fake_now; }
+
+// 2021-03-01, a Monday, at h:m:s.
+std::time_t at(int h, int m, int s)
+{
+    std::tm t{};
+    t.tm_year = 121;
+    t.tm_mon = 2;
+    t.tm_mday = 1;
+    t.tm_hour = h;
+    t.tm_min = m;
+    t.tm_sec = s;
+    return timegm(&t);
+}
+
+std::vector<std::vector<std::intptr_t>> notices;
+
+std::intptr_t recording_proc(plat::Window, unsigned msg, std::uintptr_t wp, std::intptr_t lp)
+{
+    if (msg == WM_DISP_UPDATE)
+        notices.push_back({std::intptr_t(wp), lp});
+    return 0;
+}
+
+class Model : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        clk = pristine_clk;
+        incr_secs = 300;
+        ini_bits = non_ini_bits = 0;
+        set_clock_function(read_fake_now);
+    }
+    void TearDown() override
+    {
+        set_clock_function(nullptr);
+        hAbout = nullptr;
+        plat::destroy_window(window);
+    }
+    // What the main window does on a tick at h:m:s; returns set_time's result.
+    int tick_at(int h, int m, int s)
+    {
+        fake_now = at(h, m, s);
+        const int t = set_time();
+        set_disp_clock(window);
+        return t;
+    }
+    void step(int times = 1)
+    {
+        for (int i = 0; i < times; ++i)
+            set_time();
+        set_disp_clock(window);
+    }
+    void use_eight_divisions()
+    {
+        ini_bits |= eight_div;
+        update_rvrse(-1, 0, 0, 0, 0, 0, 0, 0);
+    }
+    void open_window()
+    {
+        notices.clear();
+        window = plat::create_window({"QZClockClass", "test", 0, 0, 200, 200, nullptr, recording_proc});
+        ASSERT_NE(window, nullptr);
+    }
+    int timer_ms(int id) { return plat::timer_interval(window, id); }
+    plat::Window window = nullptr;
+};
+
+TEST_F(Model, IncrementBoundariesAndSecondsToTheNext)
+{
+    EXPECT_EQ(tick_at(12, 24, 59), 1);
+    EXPECT_EQ(clk.increment, 4);
+    EXPECT_EQ(tick_at(12, 25, 0), 300);
+    EXPECT_EQ(clk.increment, 5);
+    EXPECT_EQ(tick_at(12, 29, 59), 1);
+    EXPECT_EQ(tick_at(12, 30, 0), 300);
+    use_eight_divisions();
+    EXPECT_EQ(tick_at(12, 7, 29), 1);
+    EXPECT_EQ(clk.increment, 0);
+    EXPECT_EQ(tick_at(12, 52, 30), 450);
+    EXPECT_EQ(clk.increment, 7);
+    clk.time_source = 9;   // unknown: real time
+    tick_at(8, 10, 0);
+    EXPECT_EQ(clk.time_source, 0);
+    EXPECT_EQ(clk.hour, 8);
+}
+
+TEST_F(Model, FudgeFactorMovesHourAndDate)
+{
+    clk.fudge_secs = 150;
+    tick_at(11, 57, 30);
+    EXPECT_EQ(clk.disp_hour, 12);
+    EXPECT_EQ(clk.increment, 0);
+    tick_at(12, 27, 29);
+    EXPECT_EQ(clk.increment, 5);
+    tick_at(23, 57, 30);
+    EXPECT_EQ(clk.hour, 0);
+    EXPECT_STREQ(clk.date_text, "03/02 Tue");
+}
+
+TEST_F(Model, LeapSecondStaysInTheLastIncrement)
+{
+    if (access("/usr/share/zoneinfo/right/UTC", R_OK) != 0)
+        GTEST_SKIP() << "no leap-second zone";
+    setenv("TZ", "right/UTC", 1);
+    tzset();
+    std::tm probe{};
+    for (fake_now = 1483228799; probe.tm_sec != 60 && fake_now < 1483228860;)
+        localtime_r(&++fake_now, &probe);
+    step();
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    ASSERT_EQ(probe.tm_sec, 60);
+    EXPECT_EQ(clk.increment, 11);
+}
+
+TEST_F(Model, DemoSources)
+{
+    demo_init_sc(2, 3, 7);
+    EXPECT_EQ(tick_at(0, 0, 0), 5);
+    EXPECT_EQ(clk.time_source, 12);
+    EXPECT_EQ(clk.increment, 1);
+    step(10);
+    EXPECT_EQ(clk.increment, 11);
+    step();
+    EXPECT_EQ(clk.hour * 100 + clk.increment, 400);
+    clk.hour = 23;
+    step(12);
+    EXPECT_EQ(clk.hour, 0);
+    EXPECT_EQ(clk.disp_hour, 12);
+
+    demo_init_sc(4, 23, 20);
+    step(2);
+    EXPECT_EQ(clk.time_source, 14);
+    EXPECT_EQ(clk.hour * 100 + clk.increment, 4);
+
+    demo_init_sc(1, 9, 44);
+    EXPECT_EQ(tick_at(15, 0, 0), 0);
+    EXPECT_EQ(clk.hour * 100 + clk.increment, 908);
+    EXPECT_STREQ(clk.date_text, "31/12 Thurs");
+    demo_init_sc(1, 30, 75);   // out of range on the command line
+    step();
+    EXPECT_EQ(clk.hour * 100 + clk.increment, 11);
+
+    demo_init_sc(7, 0, 0);
+    tick_at(12, 2, 0);
+    EXPECT_EQ(clk.increment, 1);
+    tick_at(12, 10, 0);
+    EXPECT_EQ(clk.increment, 2);
+}
+
+TEST_F(Model, HourNumberInBothSchemes)
+{
+    struct Case { int hour, military, disp, next; const char *tens, *units; };
+    const Case cases[] = {
+        {0, 0, 12, 1, "1", "2"}, {12, 0, 12, 1, "1", "2"}, {13, 0, 1, 2, "", "1"},
+        {9, 0, 9, 10, "", "9"},  {22, 0, 10, 11, "1", "0"}, {7, 1, 7, 8, "0", "7"},
+        {23, 1, 23, 0, "2", "3"}, {24, 1, 0, 1, "0", "0"},
+    };
+    for (const Case& c : cases) {
+        clk.hour = c.hour;
+        format_hour(c.military);
+        EXPECT_EQ(clk.disp_hour * 100 + clk.next_disp_hour, c.disp * 100 + c.next) << c.hour;
+        EXPECT_EQ(std::string(clk.tens_digit) + "|" + clk.units_digit, std::string(c.tens) + "|" + c.units);
+    }
+}
+
+TEST_F(Model, ContractingPhaseShowsTheComingHour)
+{
+    update_rvrse(0, 6, 0, 18, 1800, 0, 0, 2700);
+    tick_at(12, 44, 59);
+    EXPECT_EQ(contracting_span(), 0);
+    tick_at(12, 45, 0);
+    EXPECT_EQ(contracting_span(), 1);
+    toggle_hour("Set");
+    format_hour(0);
+    EXPECT_STREQ(clk.units_digit, "1");
+    toggle_hour("Reset");
+    format_hour(0);
+    EXPECT_STREQ(clk.units_digit, "2");
+}
+
+TEST_F(Model, SettingsSurviveASaveAndDivisionChanges)
+{
+    clk.fudge_secs = 150;
+    update_rvrse(0, 7, 180, 18, 1800, 9, 0, 2710);
+    std::vector<int> v(7);
+    rtrn_rvrse(&v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6]);
+    EXPECT_EQ(v, (std::vector<int>{7, 180, 18, 1800, 9, 150, 2710}));
+    EXPECT_EQ(clk.quarter_increment * 1000 + clk.quarter_offset, 9010);
+    use_eight_divisions();
+    EXPECT_EQ(clk.rvrse_start.offset, 180);
+    EXPECT_EQ(clk.rvrse_end.increment, 4);
+    EXPECT_EQ(clk.quarter_increment * 1000 + clk.quarter_offset, 6010);
+    EXPECT_EQ(clk.fudge_secs * 100 + clk.demo_secs, 15009);
+}
+
+TEST_F(Model, TimersArmedInTheIncrementThatHoldsThem)
+{
+    open_window();
+    update_rvrse(0, 7, 180, 18, 1800, 0, 0, 2710);
+    tick_at(12, 40, 0);
+    EXPECT_EQ(timer_ms(quarter_timer), -1);
+    tick_at(12, 45, 0);
+    EXPECT_EQ(timer_ms(quarter_timer), 10000);
+    update_rvrse(0, 7, 180, 18, 1800, 0, 0, 2850);
+    demo_init_sc(2, 12, 45);
+    step();
+    EXPECT_EQ(timer_ms(quarter_timer), 2000);   // 150 of 300 s is 2 of 5 demo seconds
+
+    clk.time_source = 0;
+    clk.next_rvrse = &clk.rvrse_start;
+    tick_at(7, 0, 0);
+    EXPECT_EQ(timer_ms(reversal_timer), -1);
+    non_ini_bits |= cycle_on;
+    clk.rvrse_timer_armed = 1;
+    tick_at(7, 0, 0);
+    EXPECT_EQ(timer_ms(reversal_timer), 180000);
+    EXPECT_EQ(clk.rvrse_timer_armed, 0);
+    plat::kill_timer(window, reversal_timer);
+    use_eight_divisions();
+    tick_at(7, 0, 0);
+    EXPECT_EQ(timer_ms(reversal_timer), 180000);
+}
+
+TEST_F(Model, NoticesArePostedNotSent)
+{
+    open_window();
+    clk.demo_dlg = window;
+    tick_at(3, 35, 0);
+    EXPECT_TRUE(notices.empty());
+    hAbout = window;
+    use_eight_divisions();
+    tick_at(3, 37, 0);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(notices, (std::vector<std::vector<std::intptr_t>>{{3, 35}, {3, 30}, {0, 0}}));
+}
+
+TEST_F(Model, ReversalSpan)
+{
+    struct Case { int start_h, start_s, end_h, end_s, h, m, s, inside; };
+    const Case cases[] = {
+        {6, 0, 18, 1800, 6, 0, 0, 1},  {6, 0, 18, 1800, 18, 30, 0, 0}, {6, 0, 18, 1800, 5, 59, 59, 0},
+        {18, 1800, 6, 0, 23, 0, 0, 1}, {18, 1800, 6, 0, 3, 0, 0, 1},   {18, 1800, 6, 0, 12, 0, 0, 0},
+        {18, 1800, 6, 0, 18, 30, 0, 1}, {18, 1800, 6, 0, 6, 0, 0, 0},  {9, 600, 9, 600, 9, 10, 0, 2},
+    };
+    for (const Case& c : cases) {
+        update_rvrse(0, c.start_h, c.start_s, c.end_h, c.end_s, 0, 0, 0);
+        RvrseTime* const before = c.inside == 1 ? &clk.rvrse_start : &clk.rvrse_end;
+        clk.next_rvrse = before;
+        tick_at(c.h, c.m, c.s);
+        EXPECT_EQ(within_rvrse_span(), c.inside) << c.h << ":" << c.m;
+        EXPECT_EQ(clk.next_rvrse, c.inside == 0 ? &clk.rvrse_start : c.inside == 1 ? &clk.rvrse_end : before);
+    }
+    clk.next_rvrse = &clk.rvrse_end;
+    EXPECT_EQ(swtch_rvrse_times(), 0);
+    EXPECT_EQ(swtch_rvrse_times(), 1);
+    EXPECT_EQ(clk.next_rvrse, &clk.rvrse_end);
+}
+
+TEST(TypedTime, SeparatorsAndClamps)
+{
+    struct Case { char kind; const char* text; int first, second; };
+    const Case cases[] = {
+        {'H', "12:30", 12, 30}, {'H', "12.30", 12, 30}, {'H', "12,30", 12, 30}, {'H', "12-30", 12, 30},
+        {'H', "12 30", 12, 30}, {'H', "12;30", 12, 30}, {'H', "12/30", 12, 30}, {'H', "12'30", 12, 30},
+        {'H', "12_30", 12, 30}, {'H', "12", 12, 0},     {'H', "12.5", 12, 5},   {'H', "12.", 12, 0},
+        {'M', "75:80", 59, 55}, {'H', "25:30", 1, 30},  {'H', "-3", 1, 3},      {'M', "-5:-5", 1, 0},
+    };
+    for (const Case& c : cases) {
+        int first = -99, second = -99;
+        EXPECT_EQ(normalize_time_field(c.kind, c.text, &first, &second), 1) << c.text;
+        EXPECT_EQ(first * 100 + second, c.first * 100 + c.second) << c.text;
+    }
+    for (const char* text : {"", "   ", "abc", static_cast<const char*>(nullptr)}) {
+        int first = 4, second = 7;
+        EXPECT_EQ(normalize_time_field('H', text, &first, &second), 0);
+        EXPECT_EQ(first * 100 + second, 407);
+    }
+}
+
+TEST_F(Model, DateLineFormatsAndBounds)
+{
+    fake_now = at(10, 0, 0);
+    set_date(nullptr);
+    EXPECT_STREQ(clk.date_text, "03/01 Mon");
+    ini_bits |= date_month_name;
+    set_date(nullptr);
+    EXPECT_STREQ(clk.date_text, "Mar 01 Mon");
+    std::tm odd{};
+    odd.tm_mon = 40;
+    odd.tm_mday = 1234567;
+    for (int named : {0, int(date_month_name)}) {
+        ini_bits = named;
+        set_date(&odd);
+        EXPECT_EQ(std::strlen(clk.date_text), sizeof clk.date_text - 1);
+        EXPECT_EQ(clk.next_disp_hour, 0);   // the field after the text is untouched
+    }
+}
+
+TEST_F(Model, UserLocaleDoesNotChangeDateNames)
+{
+    char dir[] = "/tmp/tavrin-locale-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string build = std::string("localedef -i de_DE -f UTF-8 ") + dir + "/de_DE.UTF-8 2>/dev/null";
+    const bool built = std::system(build.c_str()) == 0;
+    setenv("LOCPATH", dir, 1);
+    const bool german = built && std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    ini_bits |= date_month_name;
+    fake_now = at(10, 0, 0) + 11 * 86400;
+    set_date(nullptr);
+    std::setlocale(LC_ALL, "C");
+    unsetenv("LOCPATH");
+    std::system((std::string("rm -rf ") + dir).c_str());
+    if (!german)
+        GTEST_SKIP() << "cannot build a German locale";
+    EXPECT_STREQ(clk.date_text, "Mar 12 Fri");
+}
+
+}  // namespace
