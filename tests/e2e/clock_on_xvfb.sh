@@ -1,6 +1,6 @@
 #!/bin/sh
 # The real program on a virtual X display, in a scratch working directory:
-# where it opens, what Alt+F4 and Alt+F9 save, and what a command line does to saving.
+# where it opens, dragging it, what Alt+F4 and Alt+F9 save, and what a command line does to saving.
 # usage: clock_on_xvfb.sh BUILD_DIR
 build=$(cd "$1" && pwd)
 clock="$build/tavrin"
@@ -62,8 +62,12 @@ check "the style file starts with its version line" test "$(head -n 1 "$work/tav
 sed -i '2s/(\([-0-9]*\),\([-0-9]*\))(\([0-9]*\),\([0-9]*\))/(123,77)(420,330)/' "$work/tavrin.sty"
 start_clock
 check "the clock opens at the placement of the style file" test "$(geometry)" = "123 77 420 330"
+# Dragged by its face: 30 right and 10 down, through a few steps.
+xdotool mousemove 300 250 mousedown 1 mousemove 310 255 mousemove 330 260 sleep 0.2 mouseup 1
+sleep 0.5
+check "dragging moves the window by the cursor's movement" test "$(geometry)" = "153 87 420 330"
 check "Alt+F4 ends the clock again" press F4
-check "the placement written back is the window's" test "$(placement)" = "123 77 420 330"
+check "the placement written back is the window's" test "$(placement)" = "153 87 420 330"
 
 # Alt+F9 leaves the file as it was.
 before=$(md5sum < "$work/tavrin.sty")
