@@ -3,27 +3,31 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
 TEST(CommandLine, ParsedAsScanfReadsIt)
 {
-    struct Case { const char* text; int fields, hr, min, option, save; };
+    struct Case { const char* text; std::vector<int> fields_hr_min_option_save; };
     const Case cases[] = {
-        {"", -1, 0, 0, 1, 1},       {"   ", -1, 0, 0, 1, 1},     {nullptr, -1, 0, 0, 1, 1},
-        {"12 30", 2, 12, 30, 1, 0}, {"12:30", 1, 12, 0, 1, 0},   {"x", 0, 0, 0, 1, 0},
-        {"0 0 6", 3, 0, 0, 6, 1},   {"12 30 5", 3, 12, 30, 5, 0}, {"12 30 3", 3, 12, 30, 3, 0},
-        {"0 0 7", 3, 0, 0, 7, 0},   {" 7  45  2 junk", 3, 7, 45, 2, 0},
+        {"", {-1, 0, 0, 1, 1}},       {"   ", {-1, 0, 0, 1, 1}},     {nullptr, {-1, 0, 0, 1, 1}},
+        {"12 30", {2, 12, 30, 1, 0}}, {"12:30", {1, 12, 0, 1, 0}},   {"x", {0, 0, 0, 1, 0}},
+        {"0 0 6", {3, 0, 0, 6, 1}},   {"12 30 5", {3, 12, 30, 5, 0}}, {"12 30 3", {3, 12, 30, 3, 0}},
+        {"0 0 7", {3, 0, 0, 7, 0}},   {" 7  45  2 junk", {3, 7, 45, 2, 0}},
     };
     for (const Case& c : cases) {
         const CommandLine cl = parse_command_line(c.text);
-        const char* name = c.text ? c.text : "(null)";
-        EXPECT_EQ(cl.fields_read, c.fields) << name;
-        EXPECT_EQ(cl.hr, c.hr) << name;
-        EXPECT_EQ(cl.min, c.min) << name;
-        EXPECT_EQ(cl.option, c.option) << name;
-        EXPECT_EQ(save_allowed_for(cl), c.save) << name;
+        EXPECT_EQ((std::vector<int>{cl.fields_read, cl.hr, cl.min, cl.option, save_allowed_for(cl)}),
+                  c.fields_hr_min_option_save) << (c.text ? c.text : "(null)");
     }
+}
+
+void reset_start_up_state()
+{
+    run_bits = paint_filled;
+    microsec_factor = 1000;
+    clk.skip_zero = clk.time_source = 0;
 }
 
 TEST(CommandLine, OptionsReachWindowAndTimeModel)
@@ -37,20 +41,13 @@ TEST(CommandLine, OptionsReachWindowAndTimeModel)
         {12, paint_filled, 1000, 0, 0},  {-2, paint_filled, 1000, 0, 0},
     };
     for (const Case& c : cases) {
-        run_bits = paint_filled;
-        microsec_factor = 1000;
-        clk.skip_zero = 0;
+        reset_start_up_state();
         exception_init_wp(c.option, 12, 30);
-        EXPECT_EQ(run_bits, c.run_bits) << c.option;
-        EXPECT_EQ(microsec_factor, c.microsec) << c.option;
-        EXPECT_EQ(clk.time_source, c.time_source) << c.option;
-        EXPECT_EQ(clk.skip_zero, c.skip_zero) << c.option;
+        EXPECT_EQ((std::vector<int>{run_bits, microsec_factor, clk.time_source, clk.skip_zero}),
+                  (std::vector<int>{c.run_bits, c.microsec, c.time_source, c.skip_zero})) << c.option;
         EXPECT_EQ(clk.demo_hour * 100 + clk.demo_minute, 1230) << c.option;
     }
-    run_bits = paint_filled;
-    microsec_factor = 1000;
-    clk.skip_zero = 0;
-    clk.time_source = 0;
+    reset_start_up_state();
 }
 
 TEST(Trace, RowsOrderByMessageNumber)

@@ -21,7 +21,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -93,47 +92,36 @@ struct Log {
 };
 Log record;
 
-// Ends on the buttons 1, 2 and 1003, and on WM_USER + 1 with the result in wp.
+// Ends on the buttons 1, 2 and 1003, on WM_USER + 1 with the result in wp, and
+// with 42 during initialisation when the parameter is 42.
 std::intptr_t logging_proc(Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp)
 {
     if (msg == WM_INITDIALOG) {
         record.events.push_back("init");
         record.init_param = lp;
         set_dlg_item_text(dlg, 1002, "3:25");
-        return 1;
-    }
-    if (msg == WM_COMMAND) {
+        if (lp == 42)
+            end_dialog(dlg, 42);
+    } else if (msg == WM_COMMAND) {
         record.commands.push_back(int(loword(wp)));
         record.hiwords_zero = record.hiwords_zero && hiword(wp) == 0;
         if (loword(wp) == 1 || loword(wp) == 2 || loword(wp) == 1003)
             end_dialog(dlg, int(loword(wp)));
-        return 1;
-    }
-    if (msg == WM_USER + 1) {
+    } else if (msg == WM_USER + 1) {
         end_dialog(dlg, int(wp));
-        return 1;
     }
-    return 0;
-}
-
-std::intptr_t ending_in_init_proc(Window dlg, unsigned msg, std::uintptr_t, std::intptr_t)
-{
-    if (msg == WM_INITDIALOG)
-        end_dialog(dlg, 42);
-    return 0;
+    return msg == WM_INITDIALOG || msg == WM_COMMAND || msg == WM_USER + 1;
 }
 
 // Like the help viewer: button 2 destroys it.
 std::intptr_t viewer_proc(Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t)
 {
-    if (msg == WM_INITDIALOG)
-        return 1;
-    if (msg != WM_COMMAND)
-        return 0;
-    record.commands.push_back(int(loword(wp)));
-    if (loword(wp) == 2)
-        destroy_window(dlg);
-    return 1;
+    if (msg == WM_COMMAND) {
+        record.commands.push_back(int(loword(wp)));
+        if (loword(wp) == 2)
+            destroy_window(dlg);
+    }
+    return msg == WM_INITDIALOG || msg == WM_COMMAND;
 }
 
 // Runs a modal dialog, acting on it from the hook; a dialog left open ends with -99.
@@ -161,10 +149,10 @@ QWidget* focus_of(Window dlg)
 
 void press(QWidget* target, int key, const QString& text = QString())
 {
-    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &down);
-    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &up);
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key, Qt::NoModifier, text);
+        QApplication::sendEvent(target, &event);
+    }
 }
 
 std::string text_of(Window dlg, int id)
@@ -228,7 +216,7 @@ TEST_F(Dialogs, EveryControlKindIsBuiltWithItsFlags)
     EXPECT_EQ(dialog_box(0, "EveryKinds", nullptr, logging_proc, 0), -1);
 }
 
-TEST_F(Dialogs, AMalformedTextAddsNoTemplate)
+TEST_F(Dialogs, AMalformedTextAddsNoTemplateAndTheShippedOneParses)
 {
     const std::string good = "950 DIALOG 0, 0, 10, 10\nBEGIN\nEND\n";
     const char* const faults[] = {
@@ -245,11 +233,8 @@ TEST_F(Dialogs, AMalformedTextAddsNoTemplate)
         EXPECT_EQ(create_dialog(950, nullptr, nullptr, logging_proc, 0), nullptr) << fault;
     }
     EXPECT_FALSE(add_dialog_templates(nullptr));
-}
 
-TEST_F(Dialogs, TheShippedTemplateFileParses)
-{
-    QFile file(QStringLiteral(":/res/dialogs.rc"));
+    QFile file(QStringLiteral(":/res/dialogs.rc"));   // the shipped templates parse
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(add_dialog_templates(file.readAll().constData()));
 }
@@ -282,7 +267,7 @@ TEST_F(Dialogs, NoTemplateMakesNoDialogAndNoProcedureEndsWithTheButton)
     EXPECT_EQ(dialog_box(903, nullptr, nullptr, nullptr, 0), 1003);
 }
 
-TEST_F(Dialogs, InitialisationComesFirstWithTheParameter)
+TEST_F(Dialogs, InitialisationComesFirstWithTheParameterAndMayEndTheDialogUnshown)
 {
     std::string seen;
     EXPECT_EQ(run_modal(903, [&](Window dlg) {
@@ -293,45 +278,55 @@ TEST_F(Dialogs, InitialisationComesFirstWithTheParameter)
     EXPECT_EQ(record.events, (std::vector<std::string>{"init", "hook"}));
     EXPECT_EQ(record.init_param, 4711);
     EXPECT_EQ(seen, "3:25");
-}
-
-TEST_F(Dialogs, AnEndDuringInitialisationNeverShowsTheDialog)
-{
-    bool hooked = false;
-    set_dialog_hook([&](Window, int) { hooked = true; });
-    EXPECT_EQ(dialog_box(903, nullptr, nullptr, ending_in_init_proc, 0), 42);
-    EXPECT_FALSE(hooked);
-}
-
-TEST_F(Dialogs, ClicksReachTheProcedureAndEndWithTheirResult)
-{
-    EXPECT_EQ(run_modal(903, [](Window dlg) { click_dlg_button(dlg, 1003); }), 1003);
-    EXPECT_EQ(record.commands, std::vector<int>{1003});
-    EXPECT_TRUE(record.hiwords_zero);
 
     record = Log();
-    EXPECT_EQ(run_modal(903, [](Window dlg) {
-        enable_dlg_item(dlg, 1003, false);
-        click_dlg_button(dlg, 1003);
-        click_dlg_button(dlg, 2);
-    }), 2);
-    EXPECT_EQ(record.commands, std::vector<int>{2});
+    EXPECT_EQ(run_modal(903, [](Window) {}, nullptr, 42), 42);
+    EXPECT_EQ(record.events, std::vector<std::string>{"init"});
 }
 
-TEST_F(Dialogs, ModalKeysAndTheTitleBar)
+TEST_F(Dialogs, ClicksKeysAndTheTitleBarReachTheProcedureAndEndWithTheirResult)
 {
-    EXPECT_EQ(run_modal(903, [](Window dlg) { press(focus_of(dlg), Qt::Key_Escape); }), 2);
-    EXPECT_EQ(run_modal(903, [](Window dlg) {
-        EXPECT_EQ(focus_of(dlg), item<QLineEdit>(dlg, 1001));
-        press(focus_of(dlg), Qt::Key_Return);
-    }), 1);
-    EXPECT_EQ(run_modal(903, [](Window dlg) { widget_of(dlg)->close(); }), 2);
+    const std::pair<void (*)(Window), int> cases[] = {
+        {[](Window d) { click_dlg_button(d, 1003); }, 1003},
+        {[](Window d) { enable_dlg_item(d, 1003, false); click_dlg_button(d, 1003); click_dlg_button(d, 2); }, 2},
+        {[](Window d) { press(focus_of(d), Qt::Key_Escape); }, 2},
+        {[](Window d) { EXPECT_EQ(focus_of(d), item<QLineEdit>(d, 1001)); press(focus_of(d), Qt::Key_Return); }, 1},
+        {[](Window d) { widget_of(d)->close(); }, 2},
+    };
+    for (const auto& [act, result] : cases) {
+        record = Log();
+        EXPECT_EQ(run_modal(903, act), result);
+        EXPECT_EQ(record.commands, std::vector<int>{result});
+        EXPECT_TRUE(record.hiwords_zero);
+    }
 }
 
-TEST_F(Dialogs, AModelessDialogLeavesEscTabAndEnterAlone)
+// Left edge of character index i in the first line of a multi-line edit, from the line's start.
+qreal x_of(QPlainTextEdit* memo, int i)
+{
+    const QTextBlock block = memo->document()->firstBlock();
+    static_cast<QPlainTextDocumentLayout*>(memo->document()->documentLayout())->ensureBlockLayout(block);
+    const QTextLine line = block.layout()->lineAt(0);
+    return line.cursorToX(i) - line.cursorToX(0);
+}
+
+TEST_F(Dialogs, AModelessDialogHasTabStopsInDialogUnitsAndLeavesEscTabAndEnterAlone)
 {
     Window dlg = create_dialog(905, nullptr, nullptr, viewer_proc, 0);
     ASSERT_NE(dlg, nullptr);
+    QPlainTextEdit* memo = item<QPlainTextEdit>(dlg, 1027);
+    const int bx = base_units(8).width();
+    set_dlg_item_text(dlg, 1027, "a\tb\tc\r\nnext");
+    EXPECT_EQ(memo->document()->blockCount(), 2);
+    EXPECT_EQ(text_of(dlg, 1027), "a\tb\tc\r\nnext");
+    const int stops[] = {30, 70}, every[] = {20};
+    set_dlg_item_tabstops(dlg, 1027, stops, 2);
+    EXPECT_NEAR(x_of(memo, 2), units_to_px(30, bx, 4), 1);
+    EXPECT_NEAR(x_of(memo, 4), units_to_px(70, bx, 4), 1);
+    set_dlg_item_tabstops(dlg, 1027, every, 1);
+    EXPECT_NEAR(x_of(memo, 2), units_to_px(20, bx, 4), 1);
+    EXPECT_NEAR(x_of(memo, 4), units_to_px(40, bx, 4), 1);
+
     QWidget* button = item<QPushButton>(dlg, 2);
     ASSERT_EQ(focus_of(dlg), button);
     press(button, Qt::Key_Escape);
@@ -387,103 +382,51 @@ TEST_F(Dialogs, TheOwnersTimersAndPostedMessagesRunWhileModal)
 TEST_F(Dialogs, RadioButtonsFollowTheirGroups)
 {
     run_modal(904, [](Window dlg) {
+        const auto checks = [dlg] {   // 1022 1023 | 1025 1026
+            std::string marks;
+            for (int id : {1022, 1023, 1025, 1026})
+                marks += is_dlg_button_checked(dlg, id) ? 'x' : '-';
+            return marks;
+        };
         click_dlg_button(dlg, 1023);
         click_dlg_button(dlg, 1022);
-        EXPECT_TRUE(is_dlg_button_checked(dlg, 1022));
-        EXPECT_FALSE(is_dlg_button_checked(dlg, 1023));   // the static between them does not split the group
+        EXPECT_EQ(checks(), "x---");   // the static between them does not split the group
         click_dlg_button(dlg, 1026);
-        EXPECT_TRUE(is_dlg_button_checked(dlg, 1022));
-        EXPECT_TRUE(is_dlg_button_checked(dlg, 1026));
+        EXPECT_EQ(checks(), "x--x");
         check_radio_button(dlg, 1025, 1026, 1025);
-        EXPECT_TRUE(is_dlg_button_checked(dlg, 1025));
-        EXPECT_FALSE(is_dlg_button_checked(dlg, 1026));
+        EXPECT_EQ(checks(), "x-x-");
         check_dlg_button(dlg, 1022, false);
-        EXPECT_FALSE(is_dlg_button_checked(dlg, 1022));
-        EXPECT_FALSE(is_dlg_button_checked(dlg, 1023));
+        EXPECT_EQ(checks(), "--x-");
         end_dialog(dlg, 2);
     });
     EXPECT_EQ(record.commands, (std::vector<int>{1023, 1022, 1026}));
 }
 
-TEST_F(Dialogs, ADigitsOnlyEditRefusesLetters)
+TEST_F(Dialogs, ItemTextIsCutToTheBufferAndADigitsOnlyEditRefusesLetters)
 {
     run_modal(903, [](Window dlg) {
-        QLineEdit* digits = item<QLineEdit>(dlg, 1001);
+        const struct { int id; const char* text; int size, length; const char* got; } cuts[] = {
+            {1002, "hello", 4, 3, "hel"}, {1002, "hello", 1, 0, ""}, {1002, "hello", 0, 0, "keep"},
+            {1002, "a\xC3\xA9", 3, 1, "a"},   // a, e acute: the cut may not split the e
+            {4242, "", 8, 0, ""},
+        };
+        for (const auto& c : cuts) {
+            char buf[8] = "keep";
+            set_dlg_item_text(dlg, c.id, c.text);
+            EXPECT_EQ(get_dlg_item_text(dlg, c.id, buf, c.size), c.length) << c.text << " " << c.size;
+            EXPECT_STREQ(buf, c.got) << c.text << " " << c.size;
+        }
+        set_dlg_item_text(dlg, 1, "Keep ticker");
+        EXPECT_EQ(text_of(dlg, 1), "Keep ticker");
+
         for (const char* c : {"4", "a", "2", "-"})
-            press(digits, 0, QString::fromLatin1(c));
+            press(item<QLineEdit>(dlg, 1001), 0, QString::fromLatin1(c));
         EXPECT_EQ(text_of(dlg, 1001), "42");
         end_dialog(dlg, 2);
     });
 }
 
-TEST_F(Dialogs, ItemTextIsCutToTheBuffer)
-{
-    run_modal(903, [](Window dlg) {
-        char buf[8];
-        set_dlg_item_text(dlg, 1002, "hello");
-        EXPECT_EQ(get_dlg_item_text(dlg, 1002, buf, 4), 3);
-        EXPECT_STREQ(buf, "hel");
-        EXPECT_EQ(get_dlg_item_text(dlg, 1002, buf, 1), 0);
-        EXPECT_STREQ(buf, "");
-        std::strcpy(buf, "keep");
-        EXPECT_EQ(get_dlg_item_text(dlg, 1002, buf, 0), 0);
-        EXPECT_STREQ(buf, "keep");
-        set_dlg_item_text(dlg, 1002, "a\xC3\xA9");    // a, e acute: the cut may not split the e
-        EXPECT_EQ(get_dlg_item_text(dlg, 1002, buf, 3), 1);
-        EXPECT_STREQ(buf, "a");
-        EXPECT_EQ(get_dlg_item_text(dlg, 4242, buf, 8), 0);
-        EXPECT_STREQ(buf, "");
-        set_dlg_item_text(dlg, 1, "Keep ticker");
-        EXPECT_EQ(text_of(dlg, 1), "Keep ticker");
-        end_dialog(dlg, 2);
-    });
-}
-
-// Left edge of character index i in the first line of a multi-line edit, from the line's start.
-qreal x_of(QPlainTextEdit* memo, int i)
-{
-    const QTextBlock block = memo->document()->firstBlock();
-    static_cast<QPlainTextDocumentLayout*>(memo->document()->documentLayout())->ensureBlockLayout(block);
-    const QTextLine line = block.layout()->lineAt(0);
-    return line.cursorToX(i) - line.cursorToX(0);
-}
-
-TEST_F(Dialogs, TabStopsAreSetInDialogUnits)
-{
-    Window dlg = create_dialog(905, nullptr, nullptr, viewer_proc, 0);
-    ASSERT_NE(dlg, nullptr);
-    QPlainTextEdit* memo = item<QPlainTextEdit>(dlg, 1027);
-    const int bx = base_units(8).width();
-    set_dlg_item_text(dlg, 1027, "a\tb\tc\r\nnext");
-    EXPECT_EQ(memo->document()->blockCount(), 2);
-    EXPECT_EQ(text_of(dlg, 1027), "a\tb\tc\r\nnext");
-    const int stops[] = {30, 70};
-    set_dlg_item_tabstops(dlg, 1027, stops, 2);
-    EXPECT_NEAR(x_of(memo, 2), units_to_px(30, bx, 4), 1);
-    EXPECT_NEAR(x_of(memo, 4), units_to_px(70, bx, 4), 1);
-    const int every[] = {20};
-    set_dlg_item_tabstops(dlg, 1027, every, 1);
-    EXPECT_NEAR(x_of(memo, 2), units_to_px(20, bx, 4), 1);
-    EXPECT_NEAR(x_of(memo, 4), units_to_px(40, bx, 4), 1);
-    destroy_window(dlg);
-}
-
 // ---- the colour picker -------------------------------------------------------------------
-
-TEST_F(Dialogs, TheColourHookAnswersInsteadOfThePicker)
-{
-    set_choose_color_hook([](COLORREF& colour, COLORREF custom[16]) {
-        colour = rgb(1, 2, 3);
-        custom[15] = 0x123456;
-        return true;
-    });
-    COLORREF colour = 0, custom[16] = {};
-    EXPECT_TRUE(choose_color(nullptr, colour, custom));
-    EXPECT_EQ(colour, 0x030201u);
-    EXPECT_EQ(custom[15], 0x123456u);
-    set_choose_color_hook([](COLORREF&, COLORREF*) { return false; });
-    EXPECT_FALSE(choose_color(nullptr, colour, custom));
-}
 
 // Acts on the open picker once its modal loop runs.
 void with_picker(std::function<void(QColorDialog*)> act)
@@ -509,10 +452,7 @@ TEST_F(Dialogs, ThePickerStartsAtTheColourAndGivesBackThePickUnlessCancelled)
         QColorDialog::setCustomColor(2, QColor(9, 8, 7));
         picker->accept();
     });
-    COLORREF colour = 0x00102030;
-    COLORREF custom[16];
-    std::fill(custom, custom + 16, rgb(225, 225, 225));
-    custom[5] = 0x00ABCDEF;
+    COLORREF colour = 0x00102030, custom[16] = {0, 0, rgb(225, 225, 225), 0, 0, 0x00ABCDEF};
     ASSERT_TRUE(choose_color(nullptr, colour, custom));
     EXPECT_EQ(started, QColor(0x30, 0x20, 0x10));
     EXPECT_EQ(custom_seen, QColor(0xEF, 0xCD, 0xAB));

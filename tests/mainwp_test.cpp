@@ -517,15 +517,4 @@ TEST_F(ClockWindow, AltF9EndsWithoutSavingAndRecordsThePlacement)
     w = nullptr;
 }
 
-TEST_F(ClockWindow, FontsLeftInTheWindowAreReleasedOnClose)
-{
-    int live = live_font_count();
-    open();
-    command(CMD_SHAPE_USA);   // a paint pass selects the number font
-    send_message(w, WM_CLOSE, 0, 0);
-    w = nullptr;
-    settle();
-    EXPECT_EQ(live_font_count(), live);   // the number font is still held by the style
-}
-
 }  // namespace

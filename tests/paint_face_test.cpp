@@ -82,48 +82,43 @@ int ink_width(const QImage& img, QRect area)
 
 QRect qrect(const Rect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)); }
 
+void large_number(char tens, char units)   // an empty tens place for 0
+{
+    stl.font_height = -33;
+    face.clock.tens_digit[0] = tens;
+    face.clock.units_digit[0] = units;
+}
+
 }  // namespace
 
 TEST(FaceFigure, FillsTheDivisionsOfEachIncrement)
 {
     Region usa = usa_outline(240, 180);
-    for (const Model& m : models) {
-        const int n = int(m.bounds.size());
-        std::vector<std::pair<int, int>> cases = {{n * 3 / 4, contracting}, {n - 1, contracting}};
-        for (int increment = 0; increment < n; ++increment)
-            cases.push_back({increment, 0});
-        for (const auto& [increment, shrinking] : cases) {
-            plain_style(m.shape);
-            face.ini = m.eight ? eight_div : 0;
-            face.run = paint_filled | shrinking;
-            face.clock.increment = increment;
-            const QImage img = render(240, 180);
-            const std::string what = "shape " + std::to_string(m.shape) + " of " + std::to_string(n) + ", increment " +
-                                     std::to_string(increment) + (shrinking ? " contracting" : "");
-            for (int d = 0; d < n; ++d) {
-                const double mid = (m.bounds[d] + (d + 1 < n ? m.bounds[d + 1] : 360)) / 2;
-                const bool filled = increment > 0 && (shrinking ? d >= increment : d < increment);
-                EXPECT_TRUE(shows(img, probe(img, m.shape, mid, usa), filled ? fig_colour : back_colour))
-                    << what << ", division " << d;
+    for (const Model& m : models)
+        for (int shrinking : {0, int(contracting)})
+            for (int increment = 0, n = int(m.bounds.size()); increment < n; ++increment) {
+                plain_style(m.shape, m.eight ? eight_div : 0, paint_filled | shrinking, increment);
+                const QImage img = render(240, 180);
+                const auto is = [&](double degrees, bool filled) {
+                    EXPECT_TRUE(shows(img, probe(img, m.shape, degrees, usa), filled ? fig_colour : back_colour))
+                        << "shape " << m.shape << " of " << n << ", increment " << increment
+                        << (shrinking ? " contracting" : "") << " at " << degrees;
+                };
+                for (int d = 0; d < n; ++d)
+                    is((m.bounds[d] + (d + 1 < n ? m.bounds[d + 1] : 360)) / 2,
+                       increment > 0 && (shrinking ? d >= increment : d < increment));
+                if (increment > 0) {   // the boundary reached lies where the table puts it
+                    is(m.bounds[increment] - 4, !shrinking);
+                    is(m.bounds[increment] + 4, shrinking);
+                }
             }
-            if (increment > 0) {   // the boundary reached lies where the table puts it
-                const double edge = m.bounds[increment];
-                EXPECT_TRUE(shows(img, probe(img, m.shape, edge - 4, usa), shrinking ? back_colour : fig_colour)) << what;
-                EXPECT_TRUE(shows(img, probe(img, m.shape, edge + 4, usa), shrinking ? fig_colour : back_colour)) << what;
-            }
-        }
-    }
     delete_rgn(usa);
 }
 
 TEST(FaceFigure, LeavesNothingBehindAndHandsBackTheFontItReplaced)
 {
     for (int shape : {CMD_SHAPE_INDICIA, CMD_SHAPE_USA}) {
-        plain_style(shape);
-        face.clock.increment = 5;
-        face.run |= ticker_lit;
-        face.ini = date_on | date_truetype | 5;
-        std::strcpy(face.clock.date_text, "Dec 25");
+        plain_style(shape, date_on | date_truetype | 5, paint_filled | ticker_lit, 5);
         render(200, 150);
         const int regions = live_region_count(), fonts = live_font_count();
         render(201, 151);
@@ -139,12 +134,8 @@ TEST(FaceFigure, LeavesNothingBehindAndHandsBackTheFontItReplaced)
 
 TEST(FaceColours, NumberIsCutOutInTwoColoursAndPaintedOverInThree)
 {
-    plain_style(CMD_SHAPE_CIRCLE);
-    stl.font_height = -33;
-    face.clock.increment = 6;   // the right half
-    std::strcpy(face.clock.tens_digit, "1");
-    std::strcpy(face.clock.units_digit, "0");
-    face.ini = three_color;
+    plain_style(CMD_SHAPE_CIRCLE, three_color, paint_filled, 6);   // the right half
+    large_number('1', '0');
     const QImage three = render(400, 300);
     face.ini = 0;
     const QImage two = render(400, 300);
@@ -162,9 +153,7 @@ TEST(FaceColours, NumberIsCutOutInTwoColoursAndPaintedOverInThree)
 
 TEST(FaceColours, OutlineModeFillsNothingAndMapPlotOnlyPlots)
 {
-    plain_style(CMD_SHAPE_INDICIA);
-    face.run = 0;
-    face.clock.increment = 3;
+    plain_style(CMD_SHAPE_INDICIA, 0, 0, 3);
     const QImage img = render(240, 180);
     EXPECT_EQ(count(img, fig_colour, img.rect()) + count(img, digit_colour, img.rect()), 0);
     EXPECT_FALSE(shows(img, QPoint(120, 60), back_colour));   // the line to 12 o'clock
@@ -182,45 +171,36 @@ TEST(FaceColours, OutlineModeFillsNothingAndMapPlotOnlyPlots)
 
 TEST(FaceTicker, RectanglesOfTheNinePlaces)
 {
-    auto expect_rect = [](int loc, Rect want) {
+    const auto expect_rect = [](int loc, int x, int y, int w, int h) {   // centre and size
         const Rect r = tckr_rect[loc];
-        EXPECT_TRUE(r.left == want.left && r.top == want.top && r.right == want.right && r.bottom == want.bottom)
+        EXPECT_TRUE((r.left + r.right) / 2 == x && (r.top + r.bottom) / 2 == y && r.right - r.left == w &&
+                    r.bottom - r.top == h)
             << loc << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     };
     // Mark centres from the face centre, places 1 to 9: round marks, then square ones.
     const int centres[2][9][2] = {
         {{-115, -87}, {0, -124}, {119, -83}, {-164, 0}, {0, 0}, {164, 0}, {-111, 91}, {0, 124}, {115, 87}},
         {{-163, -93}, {0, -93}, {163, -93}, {-163, 0}, {0, 0}, {163, 0}, {-163, 93}, {0, 93}, {163, 93}}};
-    for (int shape : {CMD_SHAPE_CIRCLE, CMD_SHAPE_RECT}) {
-        plain_style(shape);
+    for (int square : {0, 1}) {
+        plain_style(square ? CMD_SHAPE_RECT : CMD_SHAPE_CIRCLE);
         render(400, 300);
-        for (int loc = 1; loc <= 9; ++loc) {
-            const Rect r = tckr_rect[loc];
-            const int* want = centres[shape == CMD_SHAPE_RECT][loc - 1];
-            EXPECT_TRUE((r.left + r.right) / 2 == 200 + want[0] && (r.top + r.bottom) / 2 == 150 + want[1])
-                << shape << " at " << loc;
-        }
-        if (shape == CMD_SHAPE_CIRCLE) {
-            expect_rect(5, {196, 146, 204, 154});
-            expect_rect(2, {196, 22, 204, 30});
-        } else {
-            expect_rect(6, {360, 147, 366, 153});
-        }
+        for (int loc = 1; loc <= 9; ++loc)
+            expect_rect(loc, 200 + centres[square][loc - 1][0], 150 + centres[square][loc - 1][1], 8 - 2 * square,
+                        8 - 2 * square);
     }
 
     // "USA" sits on the centre in a font of the scaled height, never under 7 pixels.
     const int heights[2][3] = {{400, 300, -8}, {240, 180, -7}};
     for (const auto& h : heights) {
         plain_style(CMD_SHAPE_USA);
-        stl.font_height = -33;
+        large_number(0, '3');
         render(h[0], h[1]);
         DC dc = window_dc(face_window());
         const Font font = arial(h[2]), before = select_font(dc, font);
         const Size s = text_extent(dc, "USA");
         select_font(dc, before);
         delete_font(font);
-        const int x = h[0] / 2, y = h[1] / 2;
-        expect_rect(5, {x - s.cx / 2, y - s.cy / 2, x + s.cx / 2 + 3, y + s.cy / 2});
+        expect_rect(5, h[0] / 2 + 1, h[1] / 2, s.cx / 2 * 2 + 3, s.cy / 2 * 2);
     }
 }
 
@@ -228,11 +208,9 @@ TEST(FaceTicker, MarkShowsAtEachPlace)
 {
     for (int shape : {CMD_SHAPE_CIRCLE, CMD_SHAPE_RECT, CMD_SHAPE_USA})
         for (int loc = 1; loc <= 9; ++loc) {
-            plain_style(shape);
+            plain_style(shape, loc | three_color, paint_filled | ticker_lit);
             stl.font_height = -60;        // labels big enough to see
             stl.rgbDigit = back_colour;   // and the number out of the way
-            face.ini = loc | three_color;
-            face.run = paint_filled | ticker_lit;
             const QImage img = render(400, 300);
             EXPECT_GT(count(img, fig_colour, qrect(tckr_rect[loc])), 3) << shape << " at " << loc;
             EXPECT_EQ(count(img, fig_colour, qrect(tckr_rect[loc % 9 + 1])), 0) << shape << " at " << loc;
@@ -241,10 +219,8 @@ TEST(FaceTicker, MarkShowsAtEachPlace)
 
 TEST(FaceDate, PlainAndOutlineDateAndTheHintThatWins)
 {
-    plain_style(CMD_SHAPE_CIRCLE);
-    std::strcpy(face.clock.date_text, "Dec 25");
+    plain_style(CMD_SHAPE_CIRCLE, date_on);
     const QRect corner(0, 0, 400, 30);
-    face.ini = date_on;
     const QImage plain = render(400, 300);
     EXPECT_GT(count(plain, digit_colour, corner), 10);
     face.run |= esc_hint;
@@ -262,24 +238,15 @@ TEST(FaceDate, PlainAndOutlineDateAndTheHintThatWins)
 
 TEST(FaceLooks, MatchesReferenceImages)
 {
-    const struct {
-        const char* name;
-        int shape, ini, run, increment;
-    } looks[] = {
+    const struct { const char* name; int shape, ini, run, increment; } looks[] = {
         {"indicia-3color", CMD_SHAPE_INDICIA, three_color | date_on, paint_filled, 4},
         {"usa-2color", CMD_SHAPE_USA, 0, paint_filled, 7},
         {"rect-8-contracting", CMD_SHAPE_RECT, eight_div | three_color, paint_filled | contracting, 5},
     };
     const QString dir = QStringLiteral(TAVRIN_TEST_DATA "/paint/");
     for (const auto& l : looks) {
-        plain_style(l.shape);
-        stl.font_height = -33;
-        std::strcpy(face.clock.tens_digit, "1");
-        std::strcpy(face.clock.units_digit, "2");
-        std::strcpy(face.clock.date_text, "Dec 25");
-        face.ini = l.ini;
-        face.run = l.run;
-        face.clock.increment = l.increment;
+        plain_style(l.shape, l.ini, l.run, l.increment);
+        large_number('1', '2');
         const QImage img = render(160, 120);
         const QString file = dir + QString::fromLatin1(l.name) + QStringLiteral(".png");
         if (std::getenv("TAVRIN_WRITE_REFERENCES") && QDir().mkpath(dir))
@@ -287,9 +254,10 @@ TEST(FaceLooks, MatchesReferenceImages)
         const QImage want = QImage(file).convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(want.size(), img.size()) << l.name;
         int differ = 0;
-        for (int y = 0; y < img.height(); ++y)
-            for (int x = 0; x < img.width(); ++x)
-                differ += near(img.pixel(x, y), rgb(qRed(want.pixel(x, y)), qGreen(want.pixel(x, y)), qBlue(want.pixel(x, y))), 64) ? 0 : 1;
+        for (int i = 0; i < img.width() * img.height(); ++i) {
+            const QRgb w = want.pixel(i % img.width(), i / img.width());
+            differ += !near(img.pixel(i % img.width(), i / img.width()), rgb(qRed(w), qGreen(w), qBlue(w)), 64);
+        }
         EXPECT_LT(differ, img.width() * img.height() / 100) << l.name;
     }
 }

@@ -19,11 +19,7 @@ using namespace plat;
 
 constexpr COLORREF back_colour = rgb(255, 255, 255), fig_colour = rgb(200, 0, 0), digit_colour = rgb(0, 0, 200);
 
-struct Face {   // what the window paints
-    int ini = 0;
-    int run = paint_filled;
-    Clk clock{};
-};
+struct Face { int ini = 0, run = paint_filled; Clk clock{}; };   // what the window paints
 inline Face face;
 inline Font last_result = nullptr;
 inline std::vector<std::uintptr_t> commands;
@@ -46,15 +42,17 @@ inline Font arial(int height)
     return create_font(lf);
 }
 
-// Test colours, a small "3" and nothing else.
-inline void plain_style(int shape)
+// Test colours, a small "3" and a date shown only when asked for.
+inline void plain_style(int shape, int ini = 0, int run = paint_filled, int increment = 0)
 {
     static const Font number = arial(-120);
     stl = {shape, number, -5, digit_colour, fig_colour, back_colour};
     hfDate = number;
     date_font_hi = -33;
-    face = Face{};
+    face = Face{ini, run, {}};
+    face.clock.increment = increment;
     std::strcpy(face.clock.units_digit, "3");
+    std::strcpy(face.clock.date_text, "Dec 25");
 }
 
 inline Window face_window()

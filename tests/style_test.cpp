@@ -22,6 +22,12 @@ std::string slurp(const std::string& name)
     return text.str();
 }
 
+bool alive(plat::Font f)
+{
+    plat::LogFont lf;
+    return plat::get_font_desc(f, lf);
+}
+
 plat::LogFont desc(plat::Font f)
 {
     plat::LogFont lf;
@@ -29,31 +35,9 @@ plat::LogFont desc(plat::Font f)
     return lf;
 }
 
-bool alive(plat::Font f)
-{
-    plat::LogFont lf;
-    return plat::get_font_desc(f, lf);
-}
-
-std::string screen()
-{
-    const plat::Rect d = plat::desktop_rect();
-    return std::to_string(d.right) + "x" + std::to_string(d.bottom);
-}
-const std::string custom_line = [] {
-    std::string s;
-    for (int i = 0; i < 16; ++i)
-        s += "e1e1e1,";
-    return s;
-}();
-
-// One per test, so that tests may run side by side.
-fs::path scratch_dir()
-{
-    return fs::temp_directory_path() /
-           ("tavrin-style-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-}
-
+std::string screen() { return std::to_string(plat::desktop_rect().right) + "x" + std::to_string(plat::desktop_rect().bottom); }
+std::string repeated(const std::string& s, int times) { return times ? s + repeated(s, times - 1) : ""; }
+const std::string custom_line = repeated("e1e1e1,", 16);
 std::vector<int> v4(const int* p) { return {p[0], p[1], p[2], p[3]}; }
 
 // Each test starts from the values at load, in an empty working directory, and
@@ -118,7 +102,9 @@ protected:
         EXPECT_EQ(plat::menu_item_enabled(menu, CMD_STYLE_FILE), file_enabled);
     }
 
-    const fs::path home = fs::current_path(), dir = scratch_dir();
+    // One directory per test, so that tests may run side by side.
+    const fs::path home = fs::current_path(), dir = fs::temp_directory_path() /
+        ("tavrin-style-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     int fonts_before = 0;
     std::vector<plat::MessageBoxCall> boxes;
     plat::Menu menu = nullptr;
@@ -134,11 +120,10 @@ TEST_F(Style, WithoutAFileTheDefaultStyleIsSavedAsTheExample)
     expect_file_menu(CMD_STYLE_DEFAULT, false, false);
     EXPECT_TRUE(boxes.empty()) << "Arial is served by Liberation Sans";
     EXPECT_EQ(hfDate, stl.hfont);
-    const std::string example = line();
-    EXPECT_EQ(make_style_string(0, 10, 5, 341, 384), example);
+    EXPECT_EQ(make_style_string(0, 10, 5, 341, 384), line());
     const int at[4] = {10, 5, 341, 384};
     ASSERT_EQ(write_style_file("tavrin.sty", at), 0);
-    EXPECT_EQ(slurp("tavrin.sty"), "QZ1.1\n" + example + "\n" + custom_line + "\n");
+    EXPECT_EQ(slurp("tavrin.sty"), "QZ1.1\n" + line() + "\n" + custom_line + "\n");
     EXPECT_FALSE(fs::exists("tavrin.sty.new"));
 }
 
@@ -146,11 +131,9 @@ TEST_F(Style, AFileReadIsWrittenBackUnchanged)
 {
     const std::string data = line("DejaVu Serif,-48,701", "301D92 M", "7:900,19:1350 9",
                                   "150 2700 Liberation Serif,-40,401", "(20,30)(300,200)");
-    const std::string colours = "0,1,ff,abcdef,e1e1e1,e1e1e1,e1e1e1,e1e1e1,e1e1e1,e1e1e1,e1e1e1,e1e1e1,e1e1e1,"
-                                "e1e1e1,e1e1e1,ffffff,";
+    const std::string colours = "0,1,ff,abcdef," + repeated("e1e1e1,", 11) + "ffffff,";
     ASSERT_EQ(read(data, "QZ1.1", colours), 0);
-    EXPECT_EQ(non_ini_bits, 0x300000);
-    EXPECT_EQ(ini_bits, 0x1D92);
+    EXPECT_EQ(std::make_pair(non_ini_bits, ini_bits), std::make_pair(0x300000, 0x1D92));
     ASSERT_EQ(write_style_file("tavrin.sty", place), 0);
     EXPECT_EQ(slurp("tavrin.sty"), "QZ1.1\n" + data + "\n" + colours + "\n");
 }
@@ -162,13 +145,11 @@ TEST_F(Style, OnlyTheVersionNumberIsCompared)
         const bool refused = std::string(version) == "" || version[2] != '1';
         EXPECT_EQ(read(line(), version), refused ? 1 : 0) << version;
         ASSERT_EQ(boxes.size(), refused ? 1u : 0u) << version;
-        if (refused) {
-            EXPECT_EQ(boxes[0].caption, "Tavrin: Wrong version .sty");
-            EXPECT_EQ(boxes[0].text, "The \"tavrin.sty\" file in the current subdirectory is the wrong version or "
-                                     "corrupted. Erase it and run Tavrin again.");
-            EXPECT_EQ(boxes[0].flags, unsigned(plat::MB_ICONSTOP));
-        }
     }
+    EXPECT_EQ(boxes[0].caption, "Tavrin: Wrong version .sty");
+    EXPECT_EQ(boxes[0].text, "The \"tavrin.sty\" file in the current subdirectory is the wrong version or "
+                             "corrupted. Erase it and run Tavrin again.");
+    EXPECT_EQ(boxes[0].flags, unsigned(plat::MB_ICONSTOP));
 }
 
 TEST_F(Style, FieldsAreDecodedByTheirRules)
@@ -186,8 +167,7 @@ TEST_F(Style, FieldsAreDecodedByTheirRules)
         fresh();
         ASSERT_EQ(read(line("Arial,-33,0", std::string("100485 ") + letter)), 0);
         EXPECT_EQ(stl.shape, shape) << letter;
-        EXPECT_EQ(non_ini_bits, 0x100000);
-        EXPECT_EQ(file_ini_bits, 0x485);
+        EXPECT_EQ(std::make_pair(non_ini_bits, file_ini_bits), std::make_pair(0x100000, 0x485)) << letter;
     }
     const plat::Rect desk = plat::desktop_rect();
     const std::pair<std::string, std::vector<int>> places[] = {
@@ -205,25 +185,20 @@ TEST_F(Style, TimesFollowTheFilesDivisionModelAndZerosKeepValues)
     clk.fudge_secs = 120;
     clk.quarter_secs = 1200;
     ASSERT_EQ(read(line("Arial,-33,0", "495 C", "6:900,18:1350 0")), 0);
-    EXPECT_EQ(clk.demo_secs, 5);
-    EXPECT_EQ(clk.fudge_secs, 120);
     EXPECT_EQ(clk.quarter_secs, 0) << "0 turns quarter 'til off";
-    EXPECT_EQ(incr_secs, 450);
-    EXPECT_EQ(clk.rvrse_start.increment, 2);
-    EXPECT_EQ(clk.rvrse_end.increment, 3);
+    EXPECT_EQ((std::vector<int>{clk.demo_secs, clk.fudge_secs, incr_secs, clk.rvrse_start.increment, clk.rvrse_end.increment}),
+              (std::vector<int>{5, 120, 450, 2, 3}));
 }
 
 TEST_F(Style, ShortAndGarbledFilesKeepWhatIsInEffect)
 {
     ASSERT_EQ(read("Liberation Mono,-40,700 " + screen() + " (20,30)(300,200) 4A0", "QZ1.1", "1,2,"), 0);
     EXPECT_STREQ(desc(stl.hfont).face, "Liberation Mono");
-    EXPECT_EQ(stl.font_height, -40);
+    EXPECT_STREQ(desc(hfDate).face, "Arial");
     EXPECT_EQ(ini_bits, 0x4A5) << "ticker place 0 becomes 5";
     EXPECT_EQ(v4(place), (std::vector<int>{20, 30, 300, 200}));
-    EXPECT_EQ(stl.shape, CMD_SHAPE_CIRCLE);
-    EXPECT_EQ(stl.rgbBkgrnd, 0xE1E1E1u);
-    EXPECT_EQ(clk.rvrse_end.secs, 1800);
-    EXPECT_STREQ(desc(hfDate).face, "Arial");
+    EXPECT_EQ((std::vector<int>{stl.font_height, stl.shape, int(stl.rgbBkgrnd), clk.rvrse_end.secs}),
+              (std::vector<int>{-40, CMD_SHAPE_CIRCLE, 0xE1E1E1, 1800}));
     EXPECT_EQ(std::vector<COLORREF>(rgbCustom, rgbCustom + 4), (std::vector<COLORREF>{1, 2, 0xE1E1E1, 0xE1E1E1}));
 
     fresh();
@@ -254,20 +229,19 @@ TEST_F(Style, FileMenuFollowsTheUsersChoices)
 {
     ASSERT_EQ(read(line("Arial,-33,0", "485 R")), 0);
     expect_file_menu(CMD_STYLE_FILE, false);
-    const std::pair<char, int> steps[] = {{'f', CMD_SHAPE_USA}, {'f', CMD_SHAPE_USA}, {'D', CMD_SHAPE_CIRCLE},
-                                          {'R', CMD_SHAPE_USA}, {'F', CMD_SHAPE_RECT}, {'D', CMD_SHAPE_CIRCLE},
-                                          {'R', CMD_SHAPE_USA}, {'f', CMD_SHAPE_INDICIA}, {'D', CMD_SHAPE_CIRCLE},
-                                          {'R', CMD_SHAPE_INDICIA}};
-    const int checked[] = {7001, 7001, 7003, 7001, 7002, 7003, 7001, 7001, 7003, 7001};
-    for (int i = 0; i < 10; ++i) {
-        const auto [event, shape] = steps[i];
-        EXPECT_EQ(fiddle_file_menu(event, menu), 'R');
-        if (event == 'f')
-            stl.shape = shape;   // the user's change
+    const int R = CMD_STYLE_RECENT, F = CMD_STYLE_FILE, D = CMD_STYLE_DEFAULT;
+    const struct { char event; int shape, checked; } steps[] = {
+        {'f', CMD_SHAPE_USA, R}, {'f', CMD_SHAPE_USA, R},     {'D', CMD_SHAPE_CIRCLE, D}, {'R', CMD_SHAPE_USA, R},
+        {'F', CMD_SHAPE_RECT, F}, {'D', CMD_SHAPE_CIRCLE, D}, {'R', CMD_SHAPE_USA, R},    {'f', CMD_SHAPE_INDICIA, R},
+        {'D', CMD_SHAPE_CIRCLE, D}, {'R', CMD_SHAPE_INDICIA, R}};
+    for (const auto& s : steps) {
+        EXPECT_EQ(fiddle_file_menu(s.event, menu), 'R');
+        if (s.event == 'f')
+            stl.shape = s.shape;   // the user's change
         else
-            get_style(event, menu, place);
-        EXPECT_EQ(stl.shape, shape) << "step " << i;
-        expect_file_menu(checked[i], true);
+            get_style(s.event, menu, place);
+        EXPECT_EQ(stl.shape, s.shape) << "step " << (&s - steps);
+        expect_file_menu(s.checked, true);
     }
 }
 
@@ -304,8 +278,7 @@ TEST_F(Style, FontDialogReportsOnlyRealChanges)
     EXPECT_EQ(offered_height, -33);
     plat::set_choose_font_hook([](plat::LogFont& lf) { return lf.height = -50, true; });
     EXPECT_EQ(font_dialog(&stl.hfont, &stl.font_height), 1);
-    EXPECT_EQ(stl.font_height, -50);
-    EXPECT_EQ(desc(stl.hfont).height, -120);
+    EXPECT_EQ(std::make_pair(stl.font_height, desc(stl.hfont).height), std::make_pair(-50, -120));
     plat::set_choose_font_hook([](plat::LogFont&) { return false; });
     EXPECT_EQ(font_dialog(&stl.hfont, &stl.font_height), 0);
 
@@ -315,8 +288,7 @@ TEST_F(Style, FontDialogReportsOnlyRealChanges)
         std::strcpy(lf.face, face);
         EXPECT_EQ(enumfont_proc(lf, plat::TRUETYPE_FONTTYPE, 0) + enumfont_proc(lf, plat::RASTER_FONTTYPE, 0), 18);
     }
-    EXPECT_EQ(arial_count, 1);
-    EXPECT_EQ(other_tt_count, 2);
+    EXPECT_EQ(std::make_pair(arial_count, other_tt_count), std::make_pair(1, 2));
 }
 
 std::intptr_t bar_watcher(plat::Window w, unsigned msg, std::uintptr_t wp, std::intptr_t lp)
@@ -330,6 +302,14 @@ TEST_F(Style, SetStyleMarksTheMenuAndRunsTheTicker)
 {
     const plat::Window w = plat::create_window({"QZClockClass", "t", 0, 0, 300, 300, menu, bar_watcher});
     ASSERT_NE(w, nullptr);
+    const std::vector<int> lit = {CMD_DIV_8, CMD_TICKER, CMD_MILITARY, CMD_SHAPE_RECT, CMD_3_COLOR, CMD_DATE},
+                           plain = {CMD_DIV_12, CMD_SHAPE_CIRCLE, CMD_2_COLOR};
+    const auto marked = [&](const std::vector<int>& on, const std::vector<int>& off) {
+        for (int id : on)
+            EXPECT_TRUE(plat::menu_item_checked(menu, id)) << id;
+        for (int id : off)
+            EXPECT_FALSE(plat::menu_item_checked(menu, id)) << id;
+    };
     stl.shape = CMD_SHAPE_RECT;
     ini_bits = 0x1 | eight_div | ticker_on | military | three_color | date_on;
     int run = paint_filled | ticker_lit;
@@ -337,35 +317,26 @@ TEST_F(Style, SetStyleMarksTheMenuAndRunsTheTicker)
     EXPECT_EQ(run, paint_filled);
     EXPECT_EQ(plat::timer_interval(w, ticker_timer), 1000);
     EXPECT_EQ(plat::window_text(w), "bars hidden");
-    const int on[] = {CMD_DIV_8, CMD_TICKER, CMD_MILITARY, CMD_SHAPE_RECT, CMD_3_COLOR, CMD_DATE};
-    for (int id : on)
-        EXPECT_TRUE(plat::menu_item_checked(menu, id)) << id;
+    marked(lit, plain);
     EXPECT_TRUE(plat::menu_item_enabled(menu, CMD_COLOR_DIGIT));
 
     ini_bits = default_ini_bits;
     stl.shape = CMD_SHAPE_CIRCLE;
     set_style(w, &run);
     EXPECT_FALSE(plat::timer_active(w, ticker_timer));
-    for (int id : on)
-        EXPECT_FALSE(plat::menu_item_checked(menu, id)) << id;
-    for (int id : {CMD_DIV_12, CMD_SHAPE_CIRCLE, CMD_2_COLOR})
-        EXPECT_TRUE(plat::menu_item_checked(menu, id)) << id;
+    marked(plain, lit);
     EXPECT_FALSE(plat::menu_item_enabled(menu, CMD_COLOR_DIGIT));
     plat::destroy_window(w);
 }
 
-TEST(MenuTemplate, HoldsEveryCommandOnceWithItsText)
+TEST_F(Style, MenuTemplateHoldsEveryCommandOnceWithItsText)
 {
-    const plat::Menu m = plat::load_menu("MAINMENU");
-    ASSERT_NE(m, nullptr);
-    std::vector<int> ids = plat::menu_item_ids(m);
+    std::vector<int> ids = plat::menu_item_ids(menu);
     std::sort(ids.begin(), ids.end());
     EXPECT_EQ(std::unique(ids.begin(), ids.end()), ids.end());
     EXPECT_EQ(ids.size(), 37u);
     EXPECT_FALSE(std::binary_search(ids.begin(), ids.end(), int(CMD_TICKER_PREVIEW)));
-    EXPECT_EQ(plat::menu_item_text(m, CMD_DIV_8), "&7½-minute increments (8 divisions)");
-    EXPECT_EQ(plat::menu_item_text(m, CMD_EXIT_NO_SAVE), "Exit, &No save style\tAlt+F9");
-    EXPECT_EQ(plat::menu_item_text(m, CMD_QUARTER), "&Quarter 'til...");
+    EXPECT_EQ(plat::menu_item_text(menu, CMD_DIV_8), "&7½-minute increments (8 divisions)");
 }
 
 }  // namespace
