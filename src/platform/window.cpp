@@ -256,10 +256,14 @@ void apply_flags(Window w)
     QWidget* top = w->top;
     const QRect inner = top->geometry();
     const bool visible = top->isVisible();
+    const bool active = top->isActiveWindow();
     top->setWindowFlags(top_flags(w->caption, w->topmost));
     top->setGeometry(inner);
     if (visible)
         top->show();
+    // The window is mapped anew; keep the keyboard so that Esc can bring the bars back.
+    if (active)
+        top->activateWindow();
 }
 
 // The frame may be known as soon as the window shows, or only later when the

@@ -74,6 +74,11 @@ before=$(md5sum < "$work/tavrin.sty")
 sed -i '2s/ C / R /' "$work/tavrin.sty"
 changed=$(md5sum < "$work/tavrin.sty")
 start_clock
+# Esc hides the bars; the window keeps the keyboard, so S squares it and Esc brings them back.
+xdotool windowfocus --sync "$wid" 2>/dev/null
+xdotool key Escape sleep 0.5 key s sleep 0.5 key Escape 2>/dev/null
+sleep 0.5
+check "keys still reach the clock after its bars were hidden" test "$(geometry)" = "153 87 375 375"
 check "Alt+F9 ends the clock" press F9
 check "Alt+F9 leaves tavrin.sty untouched" test "$(md5sum < "$work/tavrin.sty")" = "$changed"
 
