@@ -1,6 +1,6 @@
 #!/bin/sh
 # The real program on a virtual X display, in a scratch working directory:
-# where it opens, dragging it, what Alt+F4 and Alt+F9 save, and what a command line does to saving.
+# where it opens, dragging it, keys, what Alt+F4 and Alt+F9 save, the command line and its usage box.
 # usage: clock_on_xvfb.sh BUILD_DIR
 build=$(cd "$1" && pwd)
 clock="$build/tavrin"
@@ -88,6 +88,22 @@ check "12 30 opens at the fixed rectangle" test "$(geometry)" = "10 5 526 564"
 check "Alt+F4 ends the frozen clock" press F4
 check "12 30 does not save the style" test "$(md5sum < "$work/tavrin.sty")" = "$changed"
 [ "$before" != "$changed" ] || failed=$((failed + 1))
+
+# A question mark anywhere: only the usage box, then exit code 0 once it is answered.
+(cd "$work" && exec "$clock" 12 30 '?') &
+pid=$!
+box=""
+for _ in $(seq 40); do
+  box=$(xdotool search --name '^Tavrin Command line parameters$' 2>/dev/null | head -n 1)
+  [ -n "$box" ] && break
+  sleep 0.25
+done
+check "a question mark shows the usage box" test -n "$box"
+check "no clock window beside it" test -z "$(xdotool search --name '^the Tavrin Clock$' 2>/dev/null)"
+xdotool windowfocus --sync "$box" 2>/dev/null
+xdotool key Return 2>/dev/null
+wait "$pid"
+check "OK ends the program with exit code 0" test "$?" -eq 0
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
