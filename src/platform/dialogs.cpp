@@ -1,6 +1,7 @@
 // Dialogs made from templates in the resource-script DIALOG form, laid out in
 // dialog units and driven by a dialog procedure, modal or modeless.
 #include "internal.h"
+#include "rc_lexer.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -22,7 +23,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -157,144 +157,14 @@ struct DlgTemplate {
     std::vector<CtlTemplate> controls;
 };
 
-// ---- tokens --------------------------------------------------------------------------
-struct Token {
-    enum Kind { word, number, string, comma, bar, end } kind;
-    std::string text;          // a word as written, a string decoded
-    std::uint32_t value = 0;
-    int line = 0;
-};
-
-void skip_to_line_end(const char*& p)
-{
-    while (*p != '\0' && *p != '\n')
-        ++p;
-}
-
-// Blanks, // and /* */ comments, and preprocessor lines (#include and the like).
-bool skip_blank(const char*& p, int& line)
-{
-    for (;;) {
-        if (*p == '\n') {
-            ++line;
-            ++p;
-        } else if (std::isspace((unsigned char)*p)) {
-            ++p;
-        } else if (p[0] == '/' && p[1] == '/') {
-            skip_to_line_end(p);
-        } else if (*p == '#') {
-            skip_to_line_end(p);
-        } else if (p[0] == '/' && p[1] == '*') {
-            const char* close = std::strstr(p + 2, "*/");
-            if (close == nullptr)
-                return false;
-            line += int(std::count(p, close, '\n'));
-            p = close + 2;
-        } else {
-            return true;
-        }
-    }
-}
-
-char escaped_char(char c)
-{
-    switch (c) {
-    case 'n': return '\n';
-    case 't': return '\t';
-    case 'r': return '\r';
-    case 'a': return '\a';
-    default: return c;       // \" and \\ and anything unknown stand for themselves
-    }
-}
-
-// A quoted string: backslash escapes and RC's doubled quotes.
-bool read_string(const char*& p, std::string& out)
-{
-    ++p;
-    for (;;) {
-        if (*p == '\0' || *p == '\n')
-            return false;
-        if (p[0] == '"' && p[1] == '"') {
-            out += '"';
-            p += 2;
-        } else if (*p == '"') {
-            ++p;
-            return true;
-        } else if (p[0] == '\\' && p[1] != '\0' && p[1] != '\n') {
-            out += escaped_char(p[1]);
-            p += 2;
-        } else {
-            out += *p++;
-        }
-    }
-}
-
-std::uint32_t read_number(const char*& p)
-{
-    const bool negative = *p == '-';
-    if (negative)
-        ++p;
-    const bool hex = p[0] == '0' && (p[1] == 'x' || p[1] == 'X');
-    char* after = nullptr;
-    const unsigned long long v = std::strtoull(hex ? p + 2 : p, &after, hex ? 16 : 10);
-    p = after;
-    while (*p == 'L' || *p == 'l' || *p == 'U' || *p == 'u')
-        ++p;
-    const std::uint32_t n = std::uint32_t(v);
-    return negative ? std::uint32_t(0) - n : n;
-}
-
-bool is_word_start(char c) { return std::isalpha((unsigned char)c) || c == '_'; }
-bool is_word_char(char c) { return std::isalnum((unsigned char)c) || c == '_'; }
-
-// Splits the text; on failure error_line names the line of the fault.
-bool tokenize(const char* p, std::vector<Token>& out, int& error_line)
-{
-    int line = 1;
-    for (;;) {
-        if (!skip_blank(p, line)) {
-            error_line = line;
-            return false;
-        }
-        Token t{Token::end, {}, 0, line};
-        if (*p == '\0') {
-            out.push_back(t);
-            return true;
-        }
-        if (*p == '"') {
-            t.kind = Token::string;
-            if (!read_string(p, t.text)) {
-                error_line = line;
-                return false;
-            }
-        } else if (std::isdigit((unsigned char)*p) || (*p == '-' && std::isdigit((unsigned char)p[1]))) {
-            t.kind = Token::number;
-            t.value = read_number(p);
-        } else if (is_word_start(*p)) {
-            t.kind = Token::word;
-            while (is_word_char(*p))
-                t.text += *p++;
-        } else if (*p == '{' || *p == '}') {
-            t.kind = Token::word;
-            t.text = *p++ == '{' ? "BEGIN" : "END";
-        } else if (*p == ',' || *p == '|') {
-            t.kind = *p++ == ',' ? Token::comma : Token::bar;
-        } else {
-            error_line = line;
-            return false;
-        }
-        out.push_back(t);
-    }
-}
-
 // ---- parsing -------------------------------------------------------------------------------
 struct Parser {
-    std::vector<Token> tokens;
+    std::vector<RcToken> tokens;
     std::size_t at = 0;
 
-    const Token& peek() const { return tokens[at]; }
-    const Token& take() { return tokens[at < tokens.size() - 1 ? at++ : at]; }
-    bool peek_word(const char* w) const { return peek().kind == Token::word && same_word(peek().text, w); }
+    const RcToken& peek() const { return tokens[at]; }
+    const RcToken& take() { return tokens[at < tokens.size() - 1 ? at++ : at]; }
+    bool peek_word(const char* w) const { return peek().kind == RcToken::word && same_word(peek().text, w); }
 };
 
 // One argument: a string, or numbers and names joined by "|", where
@@ -311,11 +181,11 @@ bool parse_term(Parser& ps, Arg& arg)
     const bool negate = ps.peek_word("NOT");
     if (negate)
         ps.take();
-    const Token& t = ps.take();
+    const RcToken& t = ps.take();
     std::uint32_t v = 0;
-    if (t.kind == Token::number) {
+    if (t.kind == RcToken::number) {
         v = t.value;
-    } else if (t.kind == Token::word) {
+    } else if (t.kind == RcToken::word) {
         const NamedValue* nv = find_named_value(t.text);
         if (nv == nullptr)
             return false;
@@ -332,14 +202,14 @@ bool parse_term(Parser& ps, Arg& arg)
 
 bool parse_arg(Parser& ps, Arg& arg)
 {
-    if (ps.peek().kind == Token::string) {
+    if (ps.peek().kind == RcToken::string) {
         arg.is_string = true;
         arg.text = ps.take().text;
         return true;
     }
     if (!parse_term(ps, arg))
         return false;
-    while (ps.peek().kind == Token::bar) {
+    while (ps.peek().kind == RcToken::bar) {
         ps.take();
         if (!parse_term(ps, arg))
             return false;
@@ -353,7 +223,7 @@ bool parse_args(Parser& ps, std::vector<Arg>& args)
         args.emplace_back();
         if (!parse_arg(ps, args.back()))
             return false;
-        if (ps.peek().kind != Token::comma)
+        if (ps.peek().kind != RcToken::comma)
             return true;
         ps.take();
     }
@@ -401,8 +271,8 @@ bool parse_controls(Parser& ps, DlgTemplate& t)
         return false;
     ps.take();
     while (!ps.peek_word("END")) {
-        const Token& keyword = ps.take();
-        const KindInfo* kind = keyword.kind == Token::word ? find_kind(keyword.text) : nullptr;
+        const RcToken& keyword = ps.take();
+        const KindInfo* kind = keyword.kind == RcToken::word ? find_kind(keyword.text) : nullptr;
         if (kind == nullptr)
             return false;
         t.controls.emplace_back();
@@ -415,7 +285,7 @@ bool parse_controls(Parser& ps, DlgTemplate& t)
 
 bool parse_caption(Parser& ps, DlgTemplate& t)
 {
-    if (ps.peek().kind != Token::string)
+    if (ps.peek().kind != RcToken::string)
         return false;
     t.caption = ps.take().text;
     return true;
@@ -454,7 +324,7 @@ bool skip_args(Parser& ps, DlgTemplate&)
 
 bool skip_name(Parser& ps, DlgTemplate&)
 {
-    return ps.take().kind != Token::end;
+    return ps.take().kind != RcToken::end;
 }
 
 struct OptionStatement {
@@ -471,10 +341,10 @@ const OptionStatement option_statements[] = {
 bool parse_options(Parser& ps, DlgTemplate& t)
 {
     while (!ps.peek_word("BEGIN")) {
-        const Token& keyword = ps.take();
+        const RcToken& keyword = ps.take();
         const OptionStatement* found = nullptr;
         for (const OptionStatement& o : option_statements)
-            if (keyword.kind == Token::word && same_word(keyword.text, o.keyword))
+            if (keyword.kind == RcToken::word && same_word(keyword.text, o.keyword))
                 found = &o;
         if (found == nullptr || !found->parse(ps, t))
             return false;
@@ -484,17 +354,17 @@ bool parse_options(Parser& ps, DlgTemplate& t)
 
 bool parse_header(Parser& ps, DlgTemplate& t)
 {
-    const Token& name = ps.take();
-    if (name.kind == Token::number)
+    const RcToken& name = ps.take();
+    if (name.kind == RcToken::number)
         t.number = int(std::int32_t(name.value));
-    else if (name.kind == Token::word || name.kind == Token::string)
+    else if (name.kind == RcToken::word || name.kind == RcToken::string)
         t.name = name.text;
     else
         return false;
     if (!ps.peek_word("DIALOG") && !ps.peek_word("DIALOGEX"))
         return false;
     ps.take();
-    while (ps.peek().kind == Token::word && is_memory_option(ps.peek().text))
+    while (ps.peek().kind == RcToken::word && is_memory_option(ps.peek().text))
         ps.take();
     std::vector<Arg> args;
     if (!parse_args(ps, args) || args.size() < 4 || args.size() > 5 || !all_numbers(args, 0))
@@ -516,11 +386,11 @@ bool parse_templates(const char* text, std::vector<DlgTemplate>& out)
 {
     Parser ps;
     int error_line = 0;
-    if (!tokenize(text, ps.tokens, error_line)) {
+    if (!rc_tokenize(text, RcDialect::dialog, ps.tokens, error_line)) {
         qWarning("dialog templates: cannot read line %d", error_line);
         return false;
     }
-    while (ps.peek().kind != Token::end) {
+    while (ps.peek().kind != RcToken::end) {
         out.emplace_back();
         if (!parse_template(ps, out.back())) {
             qWarning("dialog templates: error on line %d", ps.peek().line);

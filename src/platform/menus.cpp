@@ -1,5 +1,6 @@
 // Menu bars built from RC-style menu templates, with Win32-like item states.
 #include "internal.h"
+#include "rc_lexer.h"
 
 #include <QAction>
 #include <QFile>
@@ -7,7 +8,7 @@
 #include <QMenuBar>
 #include <QPointer>
 
-#include <cctype>
+#include <cstdlib>
 #include <deque>
 #include <map>
 
@@ -45,83 +46,14 @@ std::deque<MenuObj> menus;
 
 // ---- template parsing -----------------------------------------------------------
 
-struct Token {
-    enum Kind { word, string, comma, end } kind;
-    std::string text;
-};
-
-class Lexer {
-public:
-    explicit Lexer(const std::string& text) : s(text) {}
-    bool failed = false;
-
-    Token next()
-    {
-        skip_blanks_and_comments();
-        if (pos >= s.size())
-            return {Token::end, ""};
-        const char c = s[pos];
-        if (c == ',') {
-            ++pos;
-            return {Token::comma, ","};
-        }
-        if (c == '"')
-            return quoted();
-        std::string w;
-        while (pos < s.size() && !std::isspace(static_cast<unsigned char>(s[pos])) && s[pos] != ',' && s[pos] != '"')
-            w += s[pos++];
-        return {Token::word, w};
-    }
-
-private:
-    void skip_blanks_and_comments()
-    {
-        for (;;) {
-            while (pos < s.size() && std::isspace(static_cast<unsigned char>(s[pos])))
-                ++pos;
-            if (s.compare(pos, 2, "//") != 0)
-                return;
-            while (pos < s.size() && s[pos] != '\n')
-                ++pos;
-        }
-    }
-
-    Token quoted()
-    {
-        static const std::map<char, char> escapes = {{'t', '\t'}, {'"', '"'}, {'\\', '\\'}, {'n', '\n'}};
-        std::string out;
-        for (++pos; pos < s.size(); ++pos) {
-            const char c = s[pos];
-            if (c == '"') {
-                ++pos;
-                return {Token::string, out};
-            }
-            if (c == '\\' && pos + 1 < s.size()) {
-                auto e = escapes.find(s[pos + 1]);
-                if (e != escapes.end()) {
-                    out += e->second;
-                    ++pos;
-                    continue;
-                }
-            }
-            out += c;
-        }
-        failed = true;  // unterminated string
-        return {Token::end, ""};
-    }
-
-    const std::string& s;
-    std::size_t pos = 0;
-};
-
-bool is_begin(const Token& t)
+bool is_begin(const RcToken& t)
 {
-    return t.kind == Token::word && (t.text == "BEGIN" || t.text == "{");
+    return t.kind == RcToken::word && (t.text == "BEGIN" || t.text == "{");
 }
 
-bool is_end(const Token& t)
+bool is_end(const RcToken& t)
 {
-    return t.kind == Token::word && (t.text == "END" || t.text == "}");
+    return t.kind == RcToken::word && (t.text == "END" || t.text == "}");
 }
 
 bool parse_int(const std::string& text, int& out)
@@ -136,16 +68,17 @@ bool parse_int(const std::string& text, int& out)
 
 class Parser {
 public:
-    explicit Parser(const std::string& text) : lex(text) { advance(); }
-
-    bool parse_all(std::map<std::string, MenuTree>& out)
+    bool parse_all(const std::string& text, std::map<std::string, MenuTree>& out)
     {
-        while (tok.kind != Token::end) {
-            if (tok.kind != Token::word)
+        int error_line = 0;
+        if (!rc_tokenize(text.c_str(), RcDialect::menu, tokens, error_line))
+            return false;
+        while (tok().kind != RcToken::end) {
+            if (tok().kind != RcToken::word)
                 return false;
-            const std::string name = tok.text;
+            const std::string name = tok().text;
             advance();
-            if (tok.kind != Token::word || tok.text != "MENU")
+            if (tok().kind != RcToken::word || tok().text != "MENU")
                 return false;
             advance();
             MenuTree tree;
@@ -153,19 +86,24 @@ public:
                 return false;
             out[name] = std::move(tree);
         }
-        return !lex.failed;
+        return true;
     }
 
 private:
-    void advance() { tok = lex.next(); }
+    const RcToken& tok() const { return tokens[at]; }
+    void advance()
+    {
+        if (at + 1 < tokens.size())
+            ++at;
+    }
 
     bool parse_block(MenuTree& items)
     {
-        if (!is_begin(tok))
+        if (!is_begin(tok()))
             return false;
         advance();
-        while (!is_end(tok)) {
-            if (tok.kind == Token::end || !parse_item(items))
+        while (!is_end(tok())) {
+            if (tok().kind == RcToken::end || !parse_item(items))
                 return false;
         }
         advance();
@@ -174,21 +112,21 @@ private:
 
     bool parse_item(MenuTree& items)
     {
-        if (tok.kind != Token::word)
+        if (tok().kind != RcToken::word)
             return false;
         MenuNode node;
-        if (tok.text == "POPUP") {
+        if (tok().text == "POPUP") {
             advance();
-            if (tok.kind != Token::string)
+            if (tok().kind != RcToken::string)
                 return false;
             node.kind = ItemKind::popup;
-            node.text = tok.text;
+            node.text = tok().text;
             advance();
             if (!parse_block(node.children))
                 return false;
-        } else if (tok.text == "MENUITEM") {
+        } else if (tok().text == "MENUITEM") {
             advance();
-            if (tok.kind == Token::word && tok.text == "SEPARATOR") {
+            if (tok().kind == RcToken::word && tok().text == "SEPARATOR") {
                 node.kind = ItemKind::separator;
                 advance();
             } else if (!parse_command(node)) {
@@ -204,23 +142,23 @@ private:
     // "text", id [, CHECKED] [, GRAYED]
     bool parse_command(MenuNode& node)
     {
-        if (tok.kind != Token::string)
+        if (tok().kind != RcToken::string)
             return false;
-        node.text = tok.text;
+        node.text = tok().text;
         advance();
-        if (tok.kind != Token::comma)
-            return false;
-        advance();
-        if (tok.kind != Token::word || !parse_int(tok.text, node.id))
+        if (tok().kind != RcToken::comma)
             return false;
         advance();
-        while (tok.kind == Token::comma) {
+        if (tok().kind != RcToken::word || !parse_int(tok().text, node.id))
+            return false;
+        advance();
+        while (tok().kind == RcToken::comma) {
             advance();
-            if (tok.kind != Token::word)
+            if (tok().kind != RcToken::word)
                 return false;
-            if (tok.text == "CHECKED")
+            if (tok().text == "CHECKED")
                 node.checked = true;
-            else if (tok.text == "GRAYED" || tok.text == "INACTIVE")
+            else if (tok().text == "GRAYED" || tok().text == "INACTIVE")
                 node.grayed = true;
             else
                 return false;
@@ -229,14 +167,14 @@ private:
         return true;
     }
 
-    Lexer lex;
-    Token tok{Token::end, ""};
+    std::vector<RcToken> tokens;
+    std::size_t at = 0;
 };
 
 bool parse_templates(const std::string& text)
 {
     std::map<std::string, MenuTree> parsed;
-    if (!Parser(text).parse_all(parsed))
+    if (!Parser().parse_all(text, parsed))
         return false;
     for (auto& [name, tree] : parsed)
         templates[name] = std::move(tree);
