@@ -323,7 +323,10 @@ bool rgn_contains(Region r, int x, int y) { return live(r) && r->area.contains(Q
 
 // ---- polygons and lines ------------------------------------------------------------------
 
-void polygon(DC dc, const Point* pts, int n, COLORREF fill)
+namespace {
+
+// Lines in the context's default pen: solid black, one pixel.
+void draw_in_black_pen(DC dc, const Point* pts, int n, const QBrush& fill, bool closed)
 {
     if (!can_draw(dc) || pts == nullptr || n < 2)
         return;
@@ -331,21 +334,24 @@ void polygon(DC dc, const Point* pts, int n, COLORREF fill)
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(black_pen(1.0));
-    p.setBrush(qcolor_of(fill));
-    p.drawPolygon(pixel_centres(pts, n), Qt::OddEvenFill);
+    p.setBrush(fill);
+    if (closed)
+        p.drawPolygon(pixel_centres(pts, n), Qt::OddEvenFill);
+    else
+        p.drawPolyline(pixel_centres(pts, n));
     p.restore();
+}
+
+}  // namespace
+
+void polygon(DC dc, const Point* pts, int n, COLORREF fill)
+{
+    draw_in_black_pen(dc, pts, n, qcolor_of(fill), true);
 }
 
 void polyline(DC dc, const Point* pts, int n)
 {
-    if (!can_draw(dc) || pts == nullptr || n < 2)
-        return;
-    QPainter& p = *dc->painter;
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(black_pen(1.0));
-    p.drawPolyline(pixel_centres(pts, n));
-    p.restore();
+    draw_in_black_pen(dc, pts, n, Qt::NoBrush, false);
 }
 
 }  // namespace plat

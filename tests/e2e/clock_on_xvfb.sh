@@ -24,15 +24,18 @@ check() {  # name, then a command that must succeed
   else failed=$((failed + 1)); echo "FAILED: $name"; fi
 }
 
+window_named() {  # waits up to 10 s for a window with this exact title; prints its id
+  for _ in $(seq 40); do
+    found=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$found" ] && { echo "$found"; return; }
+    sleep 0.25
+  done
+}
+
 start_clock() {  # arguments for the clock; sets pid and wid
   (cd "$work" && exec "$clock" "$@") &
   pid=$!
-  wid=""
-  for _ in $(seq 40); do
-    wid=$(xdotool search --name '^the Tavrin Clock$' 2>/dev/null | head -n 1)
-    [ -n "$wid" ] && break
-    sleep 0.25
-  done
+  wid=$(window_named 'the Tavrin Clock')
   sleep 0.5
 }
 
@@ -92,12 +95,7 @@ check "12 30 does not save the style" test "$(md5sum < "$work/tavrin.sty")" = "$
 # A question mark anywhere: only the usage box, then exit code 0 once it is answered.
 (cd "$work" && exec "$clock" 12 30 '?') &
 pid=$!
-box=""
-for _ in $(seq 40); do
-  box=$(xdotool search --name '^Tavrin Command line parameters$' 2>/dev/null | head -n 1)
-  [ -n "$box" ] && break
-  sleep 0.25
-done
+box=$(window_named 'Tavrin Command line parameters')
 check "a question mark shows the usage box" test -n "$box"
 check "no clock window beside it" test -z "$(xdotool search --name '^the Tavrin Clock$' 2>/dev/null)"
 xdotool windowfocus --sync "$box" 2>/dev/null
