@@ -290,3 +290,5 @@ int cleanup_font(plat::Font f);
 
 // ---- auxiliary windows (dlgs) ------------------------------------------------------------------
 extern plat::Window hAbout;   // the open About box, or null
+// Puts a dialog beside the clock ("S") or above or below it (any other mode); 0.
+int shift_ww(plat::Window dlg, const char* mode);

@@ -1,3 +1,9 @@
-# The real program on Xvfb.
-add_test(NAME clock_on_xvfb COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/clock_on_xvfb.sh ${CMAKE_BINARY_DIR})
-set_tests_properties(clock_on_xvfb PROPERTIES TIMEOUT 120)
+# The real program on Xvfb: every script in e2e/ but the shared lib.sh is one test.
+file(GLOB e2e_scripts CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/e2e/*.sh)
+list(FILTER e2e_scripts EXCLUDE REGEX "/lib\\.sh$")
+foreach(script ${e2e_scripts})
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME ${name} COMMAND ${script} ${CMAKE_BINARY_DIR})
+  # One at a time: each starts its own display from the same first number.
+  set_tests_properties(${name} PROPERTIES TIMEOUT 180 RESOURCE_LOCK x_display)
+endforeach()

@@ -2,57 +2,8 @@
 # The real program on a virtual X display, in a scratch working directory:
 # where it opens, dragging it, keys, what Alt+F4 and Alt+F9 save, the command line and its usage box.
 # usage: clock_on_xvfb.sh BUILD_DIR
-build=$(cd "$1" && pwd)
-clock="$build/tavrin"
-passed=0
-failed=0
-work=$(mktemp -d)
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-
-display=:71
-while [ -e "/tmp/.X11-unix/X${display#:}" ]; do display=":$(( ${display#:} + 1 ))"; done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 60); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.25; done
-unset QT_QPA_PLATFORM
-export FONTCONFIG_FILE="$(cd "$(dirname "$0")/../fonts" && pwd)/standard.conf"
-
-check() {  # name, then a command that must succeed
-  name=$1; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok: $name"
-  else failed=$((failed + 1)); echo "FAILED: $name"; fi
-}
-
-window_named() {  # waits up to 10 s for a window with this exact title; prints its id
-  for _ in $(seq 40); do
-    found=$(xdotool search --name "^$1\$" 2>/dev/null | head -n 1)
-    [ -n "$found" ] && { echo "$found"; return; }
-    sleep 0.25
-  done
-}
-
-start_clock() {  # arguments for the clock; sets pid and wid
-  (cd "$work" && exec "$clock" "$@") &
-  pid=$!
-  wid=$(window_named 'the Tavrin Clock')
-  sleep 0.5
-}
-
-geometry() {  # "x y w h" of the clock window
-  xwininfo -id "$wid" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
-    /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
-}
-
-press() {  # a key pressed with Alt held, as a person does it; true when the clock then ends
-  xdotool windowfocus --sync "$wid" 2>/dev/null
-  xdotool keydown alt key "$1" keyup alt 2>/dev/null
-  for _ in $(seq 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.25; done
-  if kill -0 "$pid" 2>/dev/null; then kill "$pid"; wait "$pid"; return 1; fi
-  wait "$pid" || true
-}
-
-placement() { sed -n 2p "$work/tavrin.sty" | sed 's/^[^(]*(\([-0-9]*\),\([-0-9]*\))(\([0-9]*\),\([0-9]*\)).*/\1 \2 \3 \4/'; }
+. "$(dirname "$0")/lib.sh"
+start_display
 
 # A first start without a style file, ended with Alt+F4, writes one.
 start_clock
@@ -103,5 +54,4 @@ xdotool key Return 2>/dev/null
 wait "$pid"
 check "OK ends the program with exit code 0" test "$?" -eq 0
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -1,0 +1,1 @@
+tavrin_test(test_dlgs standard dlgs_test.cpp)
