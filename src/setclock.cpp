@@ -525,11 +525,19 @@ void read_demo_start(plat::Window dlg)
     }
 }
 
+// A reversal timer armed for the other time source would fire at the wrong
+// moment; the display update re-arms it when the new time holds the reversal.
+void switch_time_source(plat::Window main_window, int source)
+{
+    clk.time_source = source;
+    plat::kill_timer(main_window, reversal_timer);
+}
+
 int start_demo(plat::Window dlg, plat::Window main_window)
 {
     clk.demo_dlg = nullptr;
     read_demo_start(dlg);
-    clk.time_source = demo_first;
+    switch_time_source(main_window, demo_first);
     set_time();
     set_disp_clock(main_window);
     plat::set_timer(main_window, increment_timer, clk.demo_secs * microsec_factor);
@@ -539,7 +547,7 @@ int start_demo(plat::Window dlg, plat::Window main_window)
 
 int stop_demo(plat::Window main_window)
 {
-    clk.time_source = real_time;
+    switch_time_source(main_window, real_time);
     clk.demo_dlg = nullptr;
     const int t = set_time();
     set_disp_clock(main_window);

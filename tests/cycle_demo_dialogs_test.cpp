@@ -433,19 +433,23 @@ TEST_F(SettingDialogs, StopDemoReturnsToRealTimeAndItsColours)
 {
     open_at(20, 12, 30);
     set_schedule("6:00", false, "6:30", true);   // 20:10 is outside: reversed
+    set_timer(w, reversal_timer, 60000);         // armed for a real-time reversal
     start_demo("2", "10:00");                   // 22:00 in the displayed half
+    EXPECT_FALSE(timer_active(w, reversal_timer));
     tick(increment_timer);
     on_demo = [](Window dlg) {
         EXPECT_TRUE(is_dlg_item_enabled(dlg, 1003));
         click_dlg_button(dlg, 1003);
     };
     stl.rgbBkgrnd = 0x777777;                   // a temporary change made during the demo
+    set_timer(w, reversal_timer, 1000);          // armed for a demo reversal
     command(CMD_DEMO);
     EXPECT_EQ(clk.time_source, 0);
     EXPECT_EQ(clk.demo_running, 0);
     EXPECT_EQ(clk.hour, 20);
     EXPECT_EQ(clk.increment, 2);
     EXPECT_EQ(timer_interval(w, increment_timer), 150000);   // to 20:15:00
+    EXPECT_FALSE(timer_active(w, reversal_timer));
     EXPECT_FALSE(menu_item_checked(menu, CMD_DEMO));
     EXPECT_EQ(colours(), (Colours{fig0, back0, digit0}));
 }
