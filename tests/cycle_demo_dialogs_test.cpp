@@ -141,21 +141,23 @@ protected:
 TEST_F(SettingDialogs, ReversalTimesAreReadInTheirHalfOfTheDay)
 {
     struct Case {
+        bool military_time;
         const char* start;
         bool start_pm;
         const char* end;
         bool end_pm;
         int start_hour, start_secs, end_hour, end_secs;
     } const cases[] = {
-        {"6:00", false, "6:30", true, 6, 0, 18, 1800},
-        {"12:15", false, "12:15", true, 0, 900, 12, 900},
-        {"13:30", false, "1:30", false, 13, 1800, 1, 1800},   // above 12: the 24-hour day
-        {"7", true, "9:62", false, 19, 0, 9, 3300},
-        {"junk", true, "11:00", true, 6, 0, 23, 0},           // unreadable: kept
+        {false, "6:00", false, "6:30", true, 6, 0, 18, 1800},
+        {false, "12:15", false, "12:15", true, 0, 900, 12, 900},
+        {false, "13:30", false, "1:30", false, 13, 1800, 1, 1800},   // above 12: the 24-hour day
+        {false, "7", true, "9:62", false, 19, 0, 9, 3300},
+        {false, "junk", true, "11:00", true, 6, 0, 23, 0},           // unreadable: kept
+        {true, "5:00", true, "18:30", true, 5, 0, 18, 1800},         // the buttons are ignored
     };
     open_at(12, 24);
     for (const Case& c : cases) {
-        update_rvrse(-1, 0, 0, 0, 0, 0, 0, 0);
+        ini_bits = c.military_time ? ini_bits | military : ini_bits & ~military;
         clk.rvrse_start = {6, 0, 0, 0};
         clk.rvrse_end = {18, 1800, 0, 0};
         set_schedule(c.start, c.start_pm, c.end, c.end_pm);
@@ -168,45 +170,31 @@ TEST_F(SettingDialogs, ReversalTimesAreReadInTheirHalfOfTheDay)
 
 TEST_F(SettingDialogs, TheDialogShowsTheTimesInTheClocksScheme)
 {
+    struct Case {
+        bool military_time;
+        const char* start;
+        const char* end;
+        bool start_pm, end_pm, half_day_buttons;
+    } const cases[] = {
+        {false, "12:15", "6:30", false, true, true},
+        {true, "0:15", "18:30", false, false, false},
+    };
     clk.rvrse_start = {0, 900, 0, 0};
     open_at(12, 24);
-    std::string start, end;
-    bool start_pm = true, end_pm = false, stop_enabled = true;
-    on_night = [&](Window dlg) {
-        start = item_text(dlg, 1019);
-        end = item_text(dlg, 1020);
-        start_pm = is_dlg_button_checked(dlg, 1023);
-        end_pm = is_dlg_button_checked(dlg, 1026);
-        stop_enabled = is_dlg_item_enabled(dlg, 1003);
-        click_dlg_button(dlg, IDCANCEL);
-    };
-    command(CMD_PERIODIC);
-    EXPECT_EQ(start, "12:15");
-    EXPECT_EQ(end, "6:30");
-    EXPECT_FALSE(start_pm);
-    EXPECT_TRUE(end_pm);
-    EXPECT_FALSE(stop_enabled);   // cycling is off
-}
-
-TEST_F(SettingDialogs, MilitaryTimeIgnoresTheDisabledHalfDayButtons)
-{
-    ini_bits |= military;
-    open_at(12, 24);
-    std::string shown_end;
-    on_night = [&](Window dlg) {
-        shown_end = item_text(dlg, 1020);
-        for (int id : {1022, 1023, 1025, 1026})
-            EXPECT_FALSE(is_dlg_item_enabled(dlg, id)) << id;
-        check_radio_button(dlg, 1022, 1023, 1023);
-        set_dlg_item_text(dlg, 1019, "5:00");
-        set_dlg_item_text(dlg, 1020, "18:30");
-        click_dlg_button(dlg, IDOK);
-    };
-    command(CMD_PERIODIC);
-    EXPECT_EQ(shown_end, "18:30");
-    EXPECT_EQ(clk.rvrse_start.hour, 5);
-    EXPECT_EQ(clk.rvrse_end.hour, 18);
-    EXPECT_EQ(clk.rvrse_end.secs, 1800);
+    for (const Case& c : cases) {
+        ini_bits = c.military_time ? ini_bits | military : ini_bits & ~military;
+        on_night = [&](Window dlg) {
+            EXPECT_EQ(item_text(dlg, 1019), c.start);
+            EXPECT_EQ(item_text(dlg, 1020), c.end);
+            EXPECT_EQ(is_dlg_button_checked(dlg, 1023), c.start_pm);
+            EXPECT_EQ(is_dlg_button_checked(dlg, 1026), c.end_pm);
+            for (int id : {1022, 1023, 1025, 1026})
+                EXPECT_EQ(is_dlg_item_enabled(dlg, id), c.half_day_buttons) << id;
+            EXPECT_FALSE(is_dlg_item_enabled(dlg, 1003));   // cycling is off
+            click_dlg_button(dlg, IDCANCEL);
+        };
+        command(CMD_PERIODIC);
+    }
 }
 
 TEST_F(SettingDialogs, EqualTimesAreRefusedAndTheOldOnesStay)
@@ -342,25 +330,27 @@ TEST_F(SettingDialogs, TheDemoStartsInTheDisplayedHalfOfTheDay)
     struct Case {
         bool military_time;
         int shown_hour;
+        const char* secs;
         const char* typed;
-        int hour, increment;
+        int hour, increment, step_ms;
     } const cases[] = {
-        {false, 15, "4:00", 16, 0},
-        {false, 9, "4:00", 4, 0},
-        {false, 0, "4:00", 0, 0},
-        {false, 9, "13:30", 13, 6},   // above 12: the 24-hour day
-        {false, 9, "7:62", 7, 11},    // minutes above 59 are 55
-        {false, 9, "hh", 9, 2},       // unreadable: the displayed time
-        {true, 9, "23:50", 23, 10},
+        {false, 15, "3", "4:00", 16, 0, 3000},
+        {false, 9, "3", "4:00", 4, 0, 3000},
+        {false, 0, "3", "4:00", 0, 0, 3000},
+        {false, 9, "3", "13:30", 13, 6, 3000},   // above 12: the 24-hour day
+        {false, 9, "", "7:62", 7, 11, 5000},     // minutes above 59 are 55; the interval kept
+        {false, 9, "0", "hh", 9, 2, 5000},       // unreadable: the displayed time
+        {true, 9, "3", "23:50", 23, 10, 3000},
     };
     for (const Case& c : cases) {
         ini_bits = c.military_time ? ini_bits | military : ini_bits & ~military;
         clk.time_source = 0;
+        clk.demo_secs = 5;
         open_at(c.shown_hour, 12);
-        start_demo("3", c.typed);
+        start_demo(c.secs, c.typed);
         EXPECT_EQ(clk.hour, c.hour) << c.typed << " at " << c.shown_hour;
         EXPECT_EQ(clk.increment, c.increment) << c.typed << " at " << c.shown_hour;
-        EXPECT_EQ(timer_interval(w, increment_timer), 3000);
+        EXPECT_EQ(timer_interval(w, increment_timer), c.step_ms) << c.typed;
         EXPECT_EQ(clk.demo_running, 1);
         EXPECT_TRUE(menu_item_checked(menu, CMD_DEMO));
         send_message(w, WM_CLOSE, 0, 0);
@@ -389,15 +379,6 @@ TEST_F(SettingDialogs, TheDemoAdvancesOneIncrementPerStep)
         EXPECT_EQ(clk.hour, c.hour2) << c.typed;
         EXPECT_EQ(clk.increment, c.increment2) << c.typed;
         EXPECT_EQ(timer_interval(w, increment_timer), 2000);
-    }
-}
-
-TEST_F(SettingDialogs, AnEmptyOrZeroIntervalKeepsThePreviousOne)
-{
-    open_at(12, 0);
-    for (const char* secs : {"", "0"}) {
-        start_demo(secs, "3:00");
-        EXPECT_EQ(clk.demo_secs, 5) << '"' << secs << '"';
     }
 }
 
