@@ -55,8 +55,8 @@ struct DialogUse {
 
 const DialogUse dialog_uses[] = {
     {CMD_TICKER, 102, nullptr, nullptr, "Can't create the Ticker dialouge box. Windows didn't tell me why."},
-    {CMD_PERIODIC, 103, nullptr, nullptr, "Can't create the Night dialouge box. Windows didn't tell me why."},
-    {CMD_DEMO, 101, nullptr, nullptr, "Can't create the Demo dialouge box. Windows didn't tell me why."},
+    {CMD_PERIODIC, 103, nullptr, Nightwp, "Can't create the Night dialouge box. Windows didn't tell me why."},
+    {CMD_DEMO, 101, nullptr, Demowp, "Can't create the Demo dialouge box. Windows didn't tell me why."},
     {CMD_FUDGE, 106, nullptr, nullptr, "Can't create the Fudge factor dialouge box. Windows didn't tell me why."},
     {CMD_QUARTER, 107, nullptr, nullptr, nullptr},
     {CMD_DATE, 108, nullptr, nullptr, nullptr},
@@ -454,6 +454,7 @@ void demo_dialog(Window w)
     int result = run_dialog(w, CMD_DEMO, 0);
     if (result == DLG_DEFAULT_ACTION) {
         check(CMD_DEMO, true);
+        repaint(w);   // the display has jumped to the demo's start
     } else if (result == DLG_REMOVE) {
         if (non_ini_bits & cycle_on) {
             post_command(w, CMD_CYCLE_COLORS, cycle_restore);

@@ -388,8 +388,300 @@ int set_date(const std::tm* when)
     return 0;
 }
 
-// The periodic-cycle question dialog is not built yet: colour changes go ahead.
-int period_cycle_on_dlg(plat::Window)
+// ---- setting dialogs: periodic colour cycle, its question, the demo -----------
+
+namespace {
+
+constexpr int field_chars = 20;   // edit texts are read into buffers of this size
+
+struct ReversalFields {
+    int edit;
+    int am;
+    int pm;
+    RvrseTime* time;
+};
+
+const ReversalFields reversal_fields[] = {
+    {1019, 1022, 1023, &clk.rvrse_start},
+    {1020, 1025, 1026, &clk.rvrse_end},
+};
+
+void show_reversal(plat::Window dlg, const ReversalFields& f, bool military_time)
 {
+    const int hour = f.time->hour;
+    const int shown = military_time ? hour : (hour % 12 == 0 ? 12 : hour % 12);
+    char text[field_chars];
+    std::snprintf(text, sizeof text, "%d:%02d", shown, f.time->secs / 60);
+    plat::set_dlg_item_text(dlg, f.edit, text);
+    if (military_time) {
+        plat::enable_dlg_item(dlg, f.am, false);
+        plat::enable_dlg_item(dlg, f.pm, false);
+    } else {
+        plat::check_radio_button(dlg, f.am, f.pm, hour >= 12 ? f.pm : f.am);
+    }
+}
+
+// Real seconds past the hour, unfudged: the reversal timer runs in real time.
+int real_secs_past_hour()
+{
+    const std::time_t t = clock_now();
+    std::tm local{};
+    localtime_r(&t, &local);
+    return local.tm_min * 60 + std::min(local.tm_sec, 59);
+}
+
+// Arms the reversal timer when the next reversal is still ahead inside the displayed increment.
+void arm_reversal_now(plat::Window main_window)
+{
+    const RvrseTime& next = *clk.next_rvrse;
+    const bool real_time_shown = clk.demo_running == 0 && clk.time_source == real_time;
+    if (!real_time_shown || next.hour != clk.hour || next.increment != clk.increment)
+        return;
+    const int now = real_secs_past_hour();
+    if (next.secs > now) {
+        plat::set_timer(main_window, reversal_timer, (next.secs - now) * 1000);
+        clk.rvrse_timer_armed = 1;
+    }
+}
+
+int set_colors_now(plat::Window dlg, plat::Window main_window, bool military_time)
+{
+    const RvrseTime start = clk.rvrse_start;
+    const RvrseTime end = clk.rvrse_end;
+    for (const ReversalFields& f : reversal_fields)
+        read_reversal_fields(dlg, f.edit, military_time ? 0 : f.pm, f.time);
+    update_rvrse(-1, 0, 0, 0, 0, 0, 0, 0);
+    const int inside = within_rvrse_span();
+    if (inside == 2) {
+        clk.rvrse_start = start;
+        clk.rvrse_end = end;
+        return DLG_CANCEL;
+    }
+    non_ini_bits |= cycle_on;
+    clk.ask_again = 1;
+    clk.rvrse_timer_armed = 0;
+    arm_reversal_now(main_window);
+    if (inside == 0) {
+        plat::post_message(main_window, plat::WM_COMMAND, CMD_CYCLE_COLORS, cycle_quiet);
+    } else if (clk.rvrse_timer_armed == 0) {
+        plat::post_message(main_window, plat::WM_COMMAND, CMD_CYCLE_COLORS, cycle_flip);
+        plat::set_timer(main_window, colors_now_timer, 500);
+    }
+    return DLG_DEFAULT_ACTION;
+}
+
+int stop_cycling(plat::Window main_window)
+{
+    plat::kill_timer(main_window, reversal_timer);
+    non_ini_bits &= ~cycle_on;
+    return DLG_REMOVE;
+}
+
+// The hours:minutes text of a displayed hour and minute label.
+void format_shown(char* text, int hour, int minute)
+{
+    std::snprintf(text, field_chars, "%d:%02d", hour, minute);
+}
+
+char demo_shown[field_chars] = "";
+
+void show_demo_start(plat::Window dlg, int hour, int minute)
+{
+    format_shown(demo_shown, hour, minute);
+    plat::set_dlg_item_text(dlg, 1002, demo_shown);
+}
+
+// The start hour of a typed h in the 12-hour form: its half of the day is the
+// displayed one. An hour above 12 cannot be in either half, so it is read as
+// an hour of the 24-hour day.
+int demo_start_hour(int h)
+{
+    if (ini_bits & military)
+        return h;
+    if (h > 12)
+        return h;
+    if (clk.hour > 12)
+        return h + 12;
+    return clk.hour == 0 ? 0 : h;
+}
+
+void read_demo_start(plat::Window dlg)
+{
+    char text[field_chars] = "";
+    plat::get_dlg_item_text(dlg, 1001, text, sizeof text);
+    const int secs = std::atoi(text);
+    if (secs > 0)
+        clk.demo_secs = secs;
+
+    plat::get_dlg_item_text(dlg, 1002, text, sizeof text);
+    int h = 0;
+    int m = 0;
+    if (normalize_time_field('H', text, &h, &m)) {
+        clk.demo_hour = demo_start_hour(h);
+        clk.demo_minute = m;
+    } else {
+        clk.demo_hour = clk.hour;
+        clk.demo_minute = minute_label(clk.increment);
+    }
+}
+
+// A reversal timer armed for the other time source would fire at the wrong
+// moment; the display update re-arms it when the new time holds the reversal.
+void switch_time_source(plat::Window main_window, int source)
+{
+    clk.time_source = source;
+    plat::kill_timer(main_window, reversal_timer);
+}
+
+int start_demo(plat::Window dlg, plat::Window main_window)
+{
+    clk.demo_dlg = nullptr;
+    read_demo_start(dlg);
+    switch_time_source(main_window, demo_first);
+    set_time();
+    set_disp_clock(main_window);
+    plat::set_timer(main_window, increment_timer, clk.demo_secs * microsec_factor);
+    clk.demo_running = 1;
+    return DLG_DEFAULT_ACTION;
+}
+
+int stop_demo(plat::Window main_window)
+{
+    switch_time_source(main_window, real_time);
+    clk.demo_dlg = nullptr;
+    const int t = set_time();
+    set_disp_clock(main_window);
+    if (t != 0)
+        plat::set_timer(main_window, increment_timer, t * 1000);
+    clk.demo_running = 0;
+    return DLG_REMOVE;
+}
+
+// The start field follows the clock for as long as the user has not typed in it.
+void follow_display(plat::Window dlg, int hour, int minute)
+{
+    char text[field_chars] = "";
+    plat::get_dlg_item_text(dlg, 1002, text, sizeof text);
+    if (std::strcmp(text, demo_shown) == 0)
+        show_demo_start(dlg, hour, minute);
+}
+
+void open_demo(plat::Window dlg)
+{
+    shift_ww(dlg, "S");
+    char text[field_chars];
+    std::snprintf(text, sizeof text, "%d", clk.demo_secs);
+    plat::set_dlg_item_text(dlg, 1001, text);
+    show_demo_start(dlg, clk.disp_hour, minute_label(clk.increment));
+    if (clk.demo_running == 0)
+        plat::enable_dlg_item(dlg, DLG_REMOVE, false);
+    clk.demo_dlg = dlg;
+}
+
+void open_question(plat::Window dlg)
+{
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "This color change will NOT affect the colors PERIODICALLY CYCLE will change to "
+                  "at %d:%02d.\n\nIf you want to change the colors PERIODICALLY CYCLE uses, first "
+                  "\"Stop cycling\", then change colors.",
+                  clk.next_rvrse->hour, clk.next_rvrse->secs / 60);
+    plat::set_dlg_item_text(dlg, 1028, text);
+    plat::check_dlg_button(dlg, 1029, clk.ask_again == 1);
+}
+
+}  // namespace
+
+int read_reversal_fields(plat::Window dlg, int edit_id, int pm_id, RvrseTime* time)
+{
+    char text[field_chars] = "";
+    plat::get_dlg_item_text(dlg, edit_id, text, sizeof text);
+    int h = 0;
+    int m = 0;
+    if (!normalize_time_field('H', text, &h, &m))
+        return 0;
+    int hour = h;
+    if (pm_id != 0 && h <= 12) {
+        if (plat::is_dlg_button_checked(dlg, pm_id))
+            hour += 12;
+        if (h == 12)
+            hour -= 12;
+    }
+    time->hour = hour;
+    time->secs = m * 60;
+    return 0;
+}
+
+std::intptr_t Nightwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp)
+{
+    static bool military_time = false;
+    if (msg == plat::WM_INITDIALOG) {
+        military_time = (lp & military) != 0;
+        shift_ww(dlg, "B");
+        for (const ReversalFields& f : reversal_fields)
+            show_reversal(dlg, f, military_time);
+        if (!(non_ini_bits & cycle_on))
+            plat::enable_dlg_item(dlg, DLG_REMOVE, false);
+        return 1;
+    }
+    if (msg != plat::WM_COMMAND)
+        return 0;
+    const plat::Window main_window = plat::get_parent(dlg);
+    switch (plat::loword(wp)) {
+    case DLG_DEFAULT_ACTION: plat::end_dialog(dlg, set_colors_now(dlg, main_window, military_time)); return 1;
+    case DLG_REMOVE: plat::end_dialog(dlg, stop_cycling(main_window)); return 1;
+    case DLG_CANCEL: plat::end_dialog(dlg, DLG_CANCEL); return 1;
+    }
+    return 0;
+}
+
+// Only Yes and No close the question: Esc and the title bar do nothing.
+std::intptr_t PeriodOnwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t)
+{
+    if (msg == plat::WM_INITDIALOG) {
+        open_question(dlg);
+        return 1;
+    }
+    if (msg != plat::WM_COMMAND)
+        return 0;
+    const int id = int(plat::loword(wp));
+    if (id != plat::IDYES && id != plat::IDNO)
+        return 0;
+    clk.ask_again = plat::is_dlg_button_checked(dlg, 1029) ? 1 : 0;
+    plat::end_dialog(dlg, id);
+    return 1;
+}
+
+std::intptr_t Demowp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp)
+{
+    switch (msg) {
+    case plat::WM_INITDIALOG: open_demo(dlg); return 1;
+    case WM_DISP_UPDATE: follow_display(dlg, int(wp), int(lp)); return 1;
+    case plat::WM_DESTROY:
+        // However the dialog went, updates must not reach it any more.
+        if (clk.demo_dlg == dlg)
+            clk.demo_dlg = nullptr;
+        return 0;
+    case plat::WM_COMMAND: break;
+    default: return 0;
+    }
+    const plat::Window main_window = plat::get_parent(dlg);
+    switch (plat::loword(wp)) {
+    case DLG_DEFAULT_ACTION: plat::end_dialog(dlg, start_demo(dlg, main_window)); return 1;
+    case DLG_REMOVE: plat::end_dialog(dlg, stop_demo(main_window)); return 1;
+    case DLG_CANCEL:
+        clk.demo_dlg = nullptr;
+        plat::end_dialog(dlg, DLG_CANCEL);
+        return 1;
+    }
+    return 0;
+}
+
+// Asks first while the periodic cycle is on; 0 when the user keeps the colours.
+int period_cycle_on_dlg(plat::Window main_window)
+{
+    if ((non_ini_bits & cycle_on) && clk.ask_again == 1
+        && plat::dialog_box(105, nullptr, main_window, PeriodOnwp, 0) == plat::IDNO)
+        return 0;
     return 1;
 }

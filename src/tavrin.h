@@ -163,6 +163,11 @@ int swtch_rvrse_times();
 int set_date(const std::tm* when);
 // Asks before a temporary colour change while the periodic cycle is on; 0 = declined.
 int period_cycle_on_dlg(plat::Window main_window);
+// The periodic-cycle dialog (103), its question (105) and the demo dialog (101).
+int read_reversal_fields(plat::Window dlg, int edit_id, int pm_id, RvrseTime* time);   // pm_id 0: military
+std::intptr_t Nightwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
+std::intptr_t PeriodOnwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
+std::intptr_t Demowp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
 
 // ---- trace ------------------------------------------------------------------------
 struct MsgName {

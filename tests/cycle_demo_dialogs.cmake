@@ -1,0 +1,1 @@
+tavrin_test(test_cycle_demo_dialogs standard cycle_demo_dialogs_test.cpp)
