@@ -17,12 +17,12 @@ struct TerminalAnswer {
     const char* text;
 };
 
-const std::string version_text = "tavrin " TAVRIN_VERSION "\n";
+const char* const version_text = "tavrin " TAVRIN_VERSION "\n";
 
 const TerminalAnswer terminal_answers[] = {
     {"--help", usage_text},
     {"-h", usage_text},
-    {"--version", version_text.c_str()},
+    {"--version", version_text},
 };
 
 // The text to print for the first argument that asks for one, or null.

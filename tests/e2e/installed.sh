@@ -50,7 +50,7 @@ check "the launcher hands its arguments to the clock" \
   test "$("$work/linked-launcher" --version)" = "$("$prefix/bin/tavrin" --version)"
 
 # ---- on a virtual X display ----
-display=${TAVRIN_E2E_DISPLAY:-:71}
+display=${TAVRIN_E2E_DISPLAY:-:81}
 while [ -e "/tmp/.X11-unix/X${display#:}" ]; do display=":$(( ${display#:} + 1 ))"; done
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
