@@ -116,7 +116,7 @@ extern const char color1_1[] =
     "\r\n"
     "Why doesn't the clock count every minute? Because then there would be 60 pictures to tell "
     "apart. With 5-minute divisions there are only 12 configurations to recognize (8 with 7-1/2 "
-    "minutes), few enough to read at a glance without reading anything at all.\r\n"
+    "minutes), few enough to know at a glance, without reading anything.\r\n"
     "\r\n"
     "The CHOOSE FONT dialog uses the ChoseFont common dialog box and only lists TrueType(TM) display "
     "fonts already installed on this computer. The sizes are relative. On this system that common "
@@ -132,14 +132,15 @@ extern const char color1_1[] =
     "\r\n"
     "To define a custom color, six clicks:\r\n"
     "\t1. Click one of the Custom colors boxes: an empty one, or one you want to replace.\r\n"
-    "\t2. Define Custom Colors: this dialog always shows its rainbow box on the right, so there is "
-    "nothing to press here.\r\n"
+    "\t2. Define Custom Colors: this dialog always shows its rainbow box at the top right, so there "
+    "is nothing to press here.\r\n"
     "\t3. Click in the rainbow box for the color you want.\r\n"
     "\t4. Click in the density column beside it to make the color lighter or darker.\r\n"
     "\t5. Click Add to Custom Colors: the color goes into the box of step 1.\r\n"
     "\t6. Click OK.\r\n"
+    "\r\n"
     "The Red, Green and Blue boxes take numbers from 0 to 255 if you would rather type a color. The "
-    "custom colors are saved with the style and are there again next time.\r\n";
+    "custom colors are saved with the style when you exit, and are there again next time.\r\n";
 
 extern const char future[] =
     "Thank you for trying the Tavrin clock. Use it, keep it running in a corner of your screen, and "
