@@ -90,8 +90,6 @@ std::intptr_t Aboutwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::in
     } else if (msg == plat::WM_COMMAND && plat::loword(wp) == plat::IDCANCEL) {
         hAbout = nullptr;
         plat::end_dialog(dlg, plat::IDCANCEL);
-    } else if (msg == plat::WM_DESTROY && hAbout == dlg) {
-        hAbout = nullptr;   // however the box went, no more notices for it
     }
     return 0;
 }
