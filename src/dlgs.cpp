@@ -2,7 +2,110 @@
 // placement that keeps every dialog beside the clock instead of over it.
 #include "tavrin.h"
 
+#include <cstdio>
+#include <cstring>
+#include <new>
+
 plat::Window hAbout = nullptr;
+
+namespace {
+
+enum : int { about_settings = 1000, about_count = 1034, help_field = 1027 };
+
+// The diary's table lines up at these, in dialog units.
+const int diary_tab_stops[] = {30, 70, 140, 190};
+
+struct HelpPage {
+    int command;
+    const char* caption;
+    const char* text;
+    const char* more;         // shown right after text, or null
+    const int* tab_stops;     // four of them, or null for the field's own
+};
+
+const HelpPage help_pages[] = {
+    {CMD_HELP_FILE, "Help on FILE choices", file1, nullptr, nullptr},
+    {CMD_HELP_FILE_MORE, "More specific help on FILE choices", file2, file2_1, diary_tab_stops},
+    {CMD_HELP_COLORS, "Help on COLORS and other things", color1, color1_1, nullptr},
+    {CMD_HELP_AHEAD, "Looking ahead", future, nullptr, nullptr},
+};
+
+const HelpPage* help_page(std::intptr_t command)
+{
+    for (const HelpPage& page : help_pages)
+        if (page.command == command)
+            return &page;
+    return nullptr;
+}
+
+// The joined copy lives only until the field holds the text; without memory
+// for it the reader still gets the first part.
+void show_joined(plat::Window dlg, const char* text, const char* more)
+{
+    const std::size_t first = std::strlen(text), second = std::strlen(more);
+    char* both = new (std::nothrow) char[first + second + 1];
+    if (both == nullptr) {
+        plat::set_dlg_item_text(dlg, help_field, text);
+        return;
+    }
+    std::memcpy(both, text, first);
+    std::memcpy(both + first, more, second + 1);
+    plat::set_dlg_item_text(dlg, help_field, both);
+    delete[] both;
+}
+
+void show_help_page(plat::Window dlg, const HelpPage& page)
+{
+    plat::set_window_text(dlg, page.caption);
+    if (page.tab_stops != nullptr)
+        plat::set_dlg_item_tabstops(dlg, help_field, page.tab_stops, 4);
+    if (page.more != nullptr)
+        show_joined(dlg, page.text, page.more);
+    else
+        plat::set_dlg_item_text(dlg, help_field, page.text);
+}
+
+void show_increment_count(plat::Window dlg)
+{
+    char count[16];
+    std::snprintf(count, sizeof count, "%d", dv_cnt);
+    plat::set_dlg_item_text(dlg, about_count, count);
+}
+
+}  // namespace
+
+std::intptr_t Aboutwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t)
+{
+    if (msg == plat::WM_INITDIALOG) {
+        char about_text[504];
+        std::snprintf(about_text, sizeof about_text, "  %s",
+                      make_style_string(0, ww_pos_size[0], ww_pos_size[1], ww_pos_size[2], ww_pos_size[3]));
+        plat::set_dlg_item_text(dlg, about_settings, about_text);
+        show_increment_count(dlg);
+        hAbout = dlg;
+        return 1;
+    }
+    if (msg == WM_DISP_UPDATE) {
+        show_increment_count(dlg);
+    } else if (msg == plat::WM_COMMAND && plat::loword(wp) == plat::IDCANCEL) {
+        hAbout = nullptr;
+        plat::end_dialog(dlg, plat::IDCANCEL);
+    }
+    return 0;
+}
+
+std::intptr_t Editwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp)
+{
+    if (msg == plat::WM_INITDIALOG) {
+        shift_ww(dlg, "S");
+        if (const HelpPage* page = help_page(lp))
+            show_help_page(dlg, *page);
+        return 1;
+    }
+    if (msg == plat::WM_COMMAND && plat::loword(wp) == plat::IDCANCEL)
+        plat::destroy_window(dlg);
+    return 0;
+}
 
 namespace {
 

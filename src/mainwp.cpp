@@ -60,8 +60,8 @@ const DialogUse dialog_uses[] = {
     {CMD_FUDGE, 106, nullptr, nullptr, "Can't create the Fudge factor dialouge box. Windows didn't tell me why."},
     {CMD_QUARTER, 107, nullptr, nullptr, nullptr},
     {CMD_DATE, 108, nullptr, nullptr, nullptr},
-    {CMD_ABOUT, 0, "AboutBox", nullptr, nullptr},
-    {CMD_HELP_FILE, 104, nullptr, nullptr, nullptr},   // the help viewers are modeless
+    {CMD_ABOUT, 0, "AboutBox", Aboutwp, nullptr},
+    {CMD_HELP_FILE, 104, nullptr, Editwp, nullptr},   // the help viewers are modeless
 };
 
 // Every command that opens a dialog has its row.

@@ -295,5 +295,12 @@ int cleanup_font(plat::Font f);
 
 // ---- auxiliary windows (dlgs) ------------------------------------------------------------------
 extern plat::Window hAbout;   // the open About box, or null
+std::intptr_t Aboutwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
+// A help viewer; the creation parameter is the Help menu command that chose its text.
+std::intptr_t Editwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
 // Puts a dialog beside the clock ("S") or above or below it (any other mode); 0.
 int shift_ww(plat::Window dlg, const char* mode);
+
+// ---- help texts (helptxt), CR LF line breaks ------------------------------------------------------
+// The viewer shows file2 and file2_1 as one text, and color1 and color1_1.
+extern const char file1[], file2[], file2_1[], color1[], color1_1[], future[];

@@ -618,6 +618,9 @@ QWidget* make_memo(HostDialog& d, const CtlTemplate& c)
 {
     auto* memo = new QPlainTextEdit(&d);
     memo->setReadOnly(c.style & ES_READONLY);
+    // A read-only text is still there to be copied: the caret moves and Shift selects.
+    if (c.style & ES_READONLY)
+        memo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     if (!(c.style & WS_BORDER))
         memo->setFrameShape(QFrame::NoFrame);
     memo->setVerticalScrollBarPolicy(c.style & WS_VSCROLL ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
