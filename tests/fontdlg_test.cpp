@@ -1,0 +1,116 @@
+// The real font dialog: it opens on the face in use, and OK alone changes nothing.
+#include "tavrin.h"
+
+#include <QApplication>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+namespace {
+
+struct Opened {
+    QString family;
+    bool italic;
+    int weight;
+    double points;
+};
+
+// Runs choose_font while `act` answers the dialog; returns what the dialog opened on.
+Opened choose(plat::LogFont& lf, bool& ok, const std::function<void(QFontDialog&)>& act)
+{
+    Opened opened{};
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        const QFont f = dialog->currentFont();
+        opened = {f.family(), f.italic(), f.weight(), f.pointSizeF()};
+        act(*dialog);
+    });
+    ok = plat::choose_font(nullptr, lf);
+    return opened;
+}
+
+bool same(const plat::LogFont& a, const plat::LogFont& b)
+{
+    return a.height == b.height && a.weight == b.weight && a.italic == b.italic && !std::strcmp(a.face, b.face);
+}
+
+TEST(FontDialog, OpensOnTheFaceInUseAndOkAloneChangesNothing)
+{
+    const struct {
+        plat::LogFont lf;
+        const char* opens_on;
+        bool italic;
+        int weight;
+    } starts[] = {
+        {{-33, 0, 0, 0, "Arial"}, "Liberation Sans", false, 400},   // served by its metric twin
+        {{-60, 700, 255, 0, "DejaVu Serif"}, "DejaVu Serif", true, 700},
+        {{-27, 400, 0, 0, "Liberation Sans"}, "Liberation Sans", false, 400},
+    };
+    for (const auto& s : starts) {
+        plat::LogFont lf = s.lf;
+        bool ok = false;
+        const Opened opened = choose(lf, ok, [](QFontDialog& d) { d.accept(); });
+        EXPECT_EQ(opened.family, QString::fromLatin1(s.opens_on)) << s.lf.face;
+        EXPECT_EQ(opened.italic, s.italic) << s.lf.face;
+        EXPECT_EQ(opened.weight, s.weight) << s.lf.face;
+        EXPECT_NEAR(opened.points, -s.lf.height * 72.0 / 96.0, 0.5) << s.lf.face;
+        EXPECT_TRUE(ok);
+        EXPECT_TRUE(same(lf, s.lf)) << s.lf.face << " came back as " << lf.face << " " << lf.height << " "
+                                    << lf.weight << " " << int(lf.italic);
+    }
+}
+
+TEST(FontDialog, OnlyWhatWasChangedComesBack)
+{
+    const struct {
+        const char* what;
+        std::function<void(QFont&)> change;
+        plat::LogFont expected;
+    } changes[] = {
+        {"the size", [](QFont& f) { f.setPointSize(36); }, {-48, 0, 0, 0, "Arial"}},
+        {"the face", [](QFont& f) { f.setFamily("DejaVu Sans"); f.setStyleName("Book"); }, {-33, 0, 0, 0, "DejaVu Sans"}},
+        {"the style", [](QFont& f) { f.setStyleName("Bold Italic"); }, {-33, 700, 255, 0, "Arial"}},
+    };
+    for (const auto& c : changes) {
+        plat::LogFont lf = {-33, 0, 0, 0, "Arial"};
+        bool ok = false;
+        choose(lf, ok, [&c](QFontDialog& d) {
+            QFont f = d.currentFont();
+            c.change(f);
+            d.setCurrentFont(f);
+            d.accept();
+        });
+        EXPECT_TRUE(ok && same(lf, c.expected)) << c.what << ": " << lf.face << " " << lf.height << " " << lf.weight
+                                                << " " << int(lf.italic);
+    }
+}
+
+TEST(FontDialog, CancelKeepsTheDescription)
+{
+    plat::LogFont lf = {-33, 0, 0, 0, "Arial"};
+    bool ok = true;
+    choose(lf, ok, [](QFontDialog& d) { d.reject(); });
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(same(lf, {-33, 0, 0, 0, "Arial"}));
+}
+
+// The number font's menu command as the user meets it: OK alone is no change of style.
+TEST(FontDialog, FontDialogWithoutChangeReturnsZero)
+{
+    plat::Font font = plat::create_font({-120, 0, 0, 0, "Arial"});
+    plat::Font slot = font;
+    int height = -33;
+    QTimer::singleShot(0, [] { qobject_cast<QFontDialog*>(QApplication::activeModalWidget())->accept(); });
+    EXPECT_EQ(font_dialog(&slot, &height), 0);
+    EXPECT_EQ(slot, font);
+    EXPECT_EQ(height, -33);
+    plat::delete_font(font);
+}
+
+}  // namespace
