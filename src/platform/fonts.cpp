@@ -130,6 +130,28 @@ QFont dialog_start(const LogFont& lf)
     return start;
 }
 
+// Picking a family, the dialog keeps the style by name, and falls on the family's first style
+// when it has none of that name: often an oblique one. Give the new family the weight and slant
+// that were showing instead, in the style the font system would choose for them.
+void keep_look_across_families(QFontDialog& dialog)
+{
+    QObject::connect(&dialog, &QFontDialog::currentFontChanged, &dialog,
+                     [&dialog, before = dialog.currentFont()](const QFont& now) mutable {
+                         const bool look_lost = now.family() != before.family() &&
+                                                (now.weight() != before.weight() || now.italic() != before.italic());
+                         if (!look_lost) {
+                             before = now;
+                             return;
+                         }
+                         QFont same_look(now.family());
+                         same_look.setWeight(before.weight());
+                         same_look.setItalic(before.italic());
+                         QFont kept = now;
+                         kept.setStyleName(QFontInfo(same_look).styleName());
+                         dialog.setCurrentFont(kept);
+                     });
+}
+
 // Weights are kept in steps of 100; the font system may report one in between (401),
 // which the style file would read as an italic flag.
 int rounded_weight(int weight) { return (weight + 50) / 100 * 100; }
@@ -211,6 +233,7 @@ bool choose_font(Window owner, LogFont& lf)
     dialog.setOption(QFontDialog::ScalableFonts);
     dialog.setCurrentFont(dialog_start(lf));
     const QFont shown = dialog.currentFont();
+    keep_look_across_families(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     lf = desc_of_pick(dialog.selectedFont(), shown, lf);
