@@ -130,26 +130,32 @@ QFont dialog_start(const LogFont& lf)
     return start;
 }
 
+// The style of a family that the font system would choose for the weight and slant of look.
+QString style_like(const QString& family, const QFont& look)
+{
+    QFont wanted(family);
+    wanted.setWeight(look.weight());
+    wanted.setItalic(look.italic());
+    return QFontInfo(wanted).styleName();
+}
+
 // Picking a family, the dialog keeps the style by name, and falls on the family's first style
-// when it has none of that name: often an oblique one. Give the new family the weight and slant
-// that were showing instead, in the style the font system would choose for them.
+// when it has none of that name: often an oblique one. The new family gets the weight and slant
+// that were showing instead.
 void keep_look_across_families(QFontDialog& dialog)
 {
-    QObject::connect(&dialog, &QFontDialog::currentFontChanged, &dialog,
-                     [&dialog, before = dialog.currentFont()](const QFont& now) mutable {
-                         const bool look_lost = now.family() != before.family() &&
-                                                (now.weight() != before.weight() || now.italic() != before.italic());
-                         if (!look_lost) {
-                             before = now;
-                             return;
-                         }
-                         QFont same_look(now.family());
-                         same_look.setWeight(before.weight());
-                         same_look.setItalic(before.italic());
-                         QFont kept = now;
-                         kept.setStyleName(QFontInfo(same_look).styleName());
-                         dialog.setCurrentFont(kept);
-                     });
+    auto keep_look = [&dialog, before = dialog.currentFont()](const QFont& now) mutable {
+        const bool look_lost =
+            now.family() != before.family() && (now.weight() != before.weight() || now.italic() != before.italic());
+        if (!look_lost) {
+            before = now;
+            return;
+        }
+        QFont kept = now;
+        kept.setStyleName(style_like(now.family(), before));
+        dialog.setCurrentFont(kept);   // comes back here with the look kept
+    };
+    QObject::connect(&dialog, &QFontDialog::currentFontChanged, &dialog, keep_look);
 }
 
 // Weights are kept in steps of 100; the font system may report one in between (401),
