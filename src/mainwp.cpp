@@ -579,7 +579,11 @@ bool on_char(Window w, unsigned code)
             show_bars(w);
         return true;
     }
-    int key = std::toupper(int(code & 0xFF));
+    // A character beyond ASCII is no key of the table, whatever its low byte spells
+    // (Cyrillic "с" is U+0441, whose low byte is "A").
+    if (code > 0x7F)
+        return false;
+    int key = std::toupper(int(code));
     for (const auto& k : key_commands)
         if (k.key == key) {
             post_command(w, k.command);
@@ -662,7 +666,12 @@ void on_destroy(Window w)
 std::intptr_t MainWndProc(Window w, unsigned msg, std::uintptr_t wp, std::intptr_t lp)
 {
     switch (msg) {
-    case WM_CREATE: on_create(w); return 0;
+    case WM_CREATE:
+        on_create(w);
+        watch_time_changes(w);
+        return 0;
+    case WM_TIMECHANGE:
+    case WM_POWERBROADCAST: retime_display(w); return 0;
     case WM_PAINT: on_paint(w); return 0;
     case WM_ERASEBKGND: on_erase(w, reinterpret_cast<DC>(wp)); return 1;
     case WM_CLOSE: on_close(w); return 0;

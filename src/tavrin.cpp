@@ -91,7 +91,7 @@ int WinMain(const char* command_line)
     init_stl();
     plat::Menu menu = plat::load_menu("MAINMENU");
     fiddle_file_menu('F', menu);
-    int exit_code = 0;
+    int status = 1;   // for the shell: start-up failed until the message loop has run
     if (get_style('F', menu, ww_pos_size) == 0) {
         if (cl.fields_read != -1 && cl.option != 6) {
             static const int fixed_place[4] = {10, 5, 526, 564};
@@ -103,12 +103,13 @@ int WinMain(const char* command_line)
                               "Tavrin isn't.", plat::MB_OK | plat::MB_ICONSTOP);
         } else {
             plat::set_focus(w);
-            exit_code = plat::run_message_loop();
-            if (exit_code != 0 && save_allowed)
+            int quit_code = plat::run_message_loop();
+            if (quit_code != 0 && save_allowed)
                 write_style_file(style_file_name, ww_pos_size);
+            status = 0;
         }
     }
     close_stl();
     trace_close();
-    return exit_code;
+    return status;
 }

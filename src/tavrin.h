@@ -195,6 +195,7 @@ extern int ww_pos_size[4];   // x, y, width, height of the whole window
 CommandLine parse_command_line(const char* text);
 int save_allowed_for(const CommandLine& cl);
 void exception_init_wp(int option, int hr, int min);
+// The process's exit status: 0 after any normal end, saved or not; 1 when start-up failed.
 int WinMain(const char* command_line);
 
 // ---- main window (mainwp) --------------------------------------------------------------

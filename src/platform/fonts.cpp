@@ -117,13 +117,64 @@ int pixel_height_of(const QFont& font)
     return -int(std::lround(font.pointSizeF() * screen_dpi() / 72.0));
 }
 
-LogFont desc_of_pick(const QFont& font, const LogFont& start)
+// The dialog opens on what the font system really draws: the family it serves for the face
+// ("Arial" is often its metric twin, the name the dialog lists), that family's style and the size.
+QFont dialog_start(const LogFont& lf)
+{
+    QFont start = qfont_from(lf);
+    const QFontInfo used(start);
+    start.setFamily(used.family());
+    start.setStyleName(used.styleName());
+    if (lf.height < 0)
+        start.setPointSizeF(-lf.height * 72.0 / screen_dpi());
+    return start;
+}
+
+// The style of a family that the font system would choose for the weight and slant of look.
+QString style_like(const QString& family, const QFont& look)
+{
+    QFont wanted(family);
+    wanted.setWeight(look.weight());
+    wanted.setItalic(look.italic());
+    return QFontInfo(wanted).styleName();
+}
+
+// Picking a family, the dialog keeps the style by name, and falls on the family's first style
+// when it has none of that name: often an oblique one. The new family gets the weight and slant
+// that were showing instead.
+void keep_look_across_families(QFontDialog& dialog)
+{
+    auto keep_look = [&dialog, before = dialog.currentFont()](const QFont& now) mutable {
+        const bool look_lost =
+            now.family() != before.family() && (now.weight() != before.weight() || now.italic() != before.italic());
+        if (!look_lost) {
+            before = now;
+            return;
+        }
+        QFont kept = now;
+        kept.setStyleName(style_like(now.family(), before));
+        dialog.setCurrentFont(kept);   // comes back here with the look kept
+    };
+    QObject::connect(&dialog, &QFontDialog::currentFontChanged, &dialog, keep_look);
+}
+
+// Weights are kept in steps of 100; the font system may report one in between (401),
+// which the style file would read as an italic flag.
+int rounded_weight(int weight) { return (weight + 50) / 100 * 100; }
+
+// Only what the user changed comes back: every part left as the dialog showed it keeps the
+// value it had, so OK alone returns the description unchanged.
+LogFont desc_of_pick(const QFont& pick, const QFont& shown, const LogFont& start)
 {
     LogFont lf = start;
-    set_face(lf, font.family());
-    lf.height = pixel_height_of(font);
-    lf.weight = font.weight();
-    lf.italic = font.italic() ? 255 : 0;
+    if (pick.family() != shown.family())
+        set_face(lf, pick.family());
+    if (pixel_height_of(pick) != pixel_height_of(shown))
+        lf.height = pixel_height_of(pick);
+    if (pick.weight() != shown.weight())
+        lf.weight = rounded_weight(pick.weight());
+    if (pick.italic() != shown.italic())
+        lf.italic = pick.italic() ? 255 : 0;
     return lf;
 }
 
@@ -183,15 +234,15 @@ bool choose_font(Window owner, LogFont& lf)
 {
     if (choose_font_hook)
         return choose_font_hook(lf);
-    QFont start = qfont_from(lf);
-    if (lf.height < 0)
-        start.setPointSizeF(-lf.height * 72.0 / screen_dpi());
-    bool ok = false;
-    const QFont pick = QFontDialog::getFont(&ok, start, widget_of(owner), QStringLiteral("Font"),
-                                            QFontDialog::ScalableFonts);
-    if (!ok)
+    QFontDialog dialog(widget_of(owner));
+    dialog.setWindowTitle(QStringLiteral("Font"));
+    dialog.setOption(QFontDialog::ScalableFonts);
+    dialog.setCurrentFont(dialog_start(lf));
+    const QFont shown = dialog.currentFont();
+    keep_look_across_families(dialog);
+    if (dialog.exec() != QDialog::Accepted)
         return false;
-    lf = desc_of_pick(pick, lf);
+    lf = desc_of_pick(dialog.selectedFont(), shown, lf);
     return true;
 }
 
