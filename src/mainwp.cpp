@@ -54,12 +54,12 @@ struct DialogUse {
 };
 
 const DialogUse dialog_uses[] = {
-    {CMD_TICKER, 102, nullptr, nullptr, "Can't create the Ticker dialouge box. Windows didn't tell me why."},
+    {CMD_TICKER, 102, nullptr, Tickerwp, "Can't create the Ticker dialouge box. Windows didn't tell me why."},
     {CMD_PERIODIC, 103, nullptr, nullptr, "Can't create the Night dialouge box. Windows didn't tell me why."},
     {CMD_DEMO, 101, nullptr, nullptr, "Can't create the Demo dialouge box. Windows didn't tell me why."},
-    {CMD_FUDGE, 106, nullptr, nullptr, "Can't create the Fudge factor dialouge box. Windows didn't tell me why."},
-    {CMD_QUARTER, 107, nullptr, nullptr, nullptr},
-    {CMD_DATE, 108, nullptr, nullptr, nullptr},
+    {CMD_FUDGE, 106, nullptr, AdvanceRetardwp, "Can't create the Fudge factor dialouge box. Windows didn't tell me why."},
+    {CMD_QUARTER, 107, nullptr, QuarterTillwp, nullptr},
+    {CMD_DATE, 108, nullptr, DateFormatwp, nullptr},
     {CMD_ABOUT, 0, "AboutBox", nullptr, nullptr},
     {CMD_HELP_FILE, 104, nullptr, nullptr, nullptr},   // the help viewers are modeless
 };

@@ -163,6 +163,10 @@ int swtch_rvrse_times();
 int set_date(const std::tm* when);
 // Asks before a temporary colour change while the periodic cycle is on; 0 = declined.
 int period_cycle_on_dlg(plat::Window main_window);
+// The fudge-factor, quarter-'til and date dialogs (templates 106, 107, 108).
+std::intptr_t AdvanceRetardwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
+std::intptr_t QuarterTillwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
+std::intptr_t DateFormatwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
 
 // ---- trace ------------------------------------------------------------------------
 struct MsgName {
@@ -292,3 +296,5 @@ int cleanup_font(plat::Font f);
 extern plat::Window hAbout;   // the open About box, or null
 // Puts a dialog beside the clock ("S") or above or below it (any other mode); 0.
 int shift_ww(plat::Window dlg, const char* mode);
+// The ticker dialog (template 102): location with a live preview, on and off seconds.
+std::intptr_t Tickerwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
