@@ -1,8 +1,9 @@
 // The fudge-factor, quarter-'til and date dialogs, opened from the menu as a user does.
 #include "dialog_harness.h"
 
-#include <QLabel>
 #include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
 
 using namespace plat;
 using namespace harness;
@@ -162,6 +163,51 @@ TEST_F(SettingDialogs, DateAndTickerSitByTheClockAndNoDialogSaysItCannotOpen)
     for (int command : {CMD_FUDGE, CMD_QUARTER})
         use(command, [](Window) {});
     EXPECT_EQ(boxes, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// What would be cut off or hidden: a text longer than its box, a control outside the
+// dialog or under a group box's title, two controls on top of each other.
+std::vector<std::string> layout_faults(QWidget* d)
+{
+    std::vector<std::string> faults;
+    const auto name = [](QWidget* w) { return w->objectName().toStdString() + " " + w->metaObject()->className(); };
+    const QList<QWidget*> all = d->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* w : all) {
+        if (auto* label = qobject_cast<QLabel*>(w); label && label->heightForWidth(w->width()) > w->height())
+            faults.push_back(name(w) + " text cut: " + label->text().toStdString());
+        if (auto* b = qobject_cast<QAbstractButton*>(w); b && b->sizeHint().width() > w->width())
+            faults.push_back(name(w) + " text cut: " + b->text().toStdString());
+        if (!d->rect().contains(w->geometry()))
+            faults.push_back(name(w) + " outside the dialog");
+        for (QWidget* other : all) {
+            if (other == w || !w->geometry().intersects(other->geometry()))
+                continue;
+            auto* box = qobject_cast<QGroupBox*>(other);
+            if (box && w->y() < box->y() + box->contentsRect().top())
+                faults.push_back(name(w) + " under the title of " + box->title().toStdString());
+            if (!box && !qobject_cast<QGroupBox*>(w) && w < other)
+                faults.push_back(name(w) + " on top of " + name(other));
+        }
+    }
+    return faults;
+}
+
+TEST(SettingDialogLayout, EveryTextIsWholeAndNothingHidesAnything)
+{
+    for (int id : {102, 106, 107, 108}) {
+        std::vector<std::string> faults{"not opened"};
+        set_dialog_hook([&](Window d, int) {
+            faults = layout_faults(widget_of(d));
+            end_dialog(d, 2);
+        });
+        dialog_box(id, nullptr, nullptr, nullptr, 0);
+        EXPECT_EQ(faults, std::vector<std::string>{}) << id;
+    }
+    set_dialog_hook(nullptr);
 }
 
 }  // namespace

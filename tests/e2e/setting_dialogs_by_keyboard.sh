@@ -29,7 +29,7 @@ check "Models, Advanced, Fudge factor opens its dialog and Enter closes it" \
 keys alt+m v q
 check "Models, Advanced, Quarter 'til opens its dialog and Enter closes it" \
   type_in "Show \"a quarter 'till\", not \"three-quarters past\"." "42:30"
-keys alt+m d
+keys alt+m d Return    # D is also Demo's letter: it only selects, Enter opens
 check "Models, Date opens its dialog and Enter shows the date" type_in "Date font and format" ""
 check "Alt+F4 ends the clock" press F4
 check "the fudge factor 27:30 is saved as 150 and quarter 'til 42:30 as 2550" \
