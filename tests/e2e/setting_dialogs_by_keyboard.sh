@@ -31,7 +31,14 @@ check "Models, Advanced, Quarter 'til opens its dialog and Enter closes it" \
   type_in "Show \"a quarter 'till\", not \"three-quarters past\"." "42:30"
 keys alt+m d Return    # D is also Demo's letter: it only selects, Enter opens
 check "Models, Date opens its dialog and Enter shows the date" type_in "Date font and format" ""
+keys alt+m t
+dlg=$(window_named "Tick-tock")
+check "Models, Ticker opens its dialog" test -n "$dlg"
+# Focus starts on the checked middle place; two arrow presses move on to bottom-left.
+xdotool windowfocus --sync "$dlg" key --delay 150 Down Down Return 2>/dev/null
+sleep 0.5
 check "Alt+F4 ends the clock" press F4
+check "the ticker runs at bottom-left (on, location 7)" test $(( 0x$(flags) & 0x2F )) -eq $(( 0x27 ))
 check "the fudge factor 27:30 is saved as 150 and quarter 'til 42:30 as 2550" \
   test "$(fudge_and_quarter)" = "150 2550"
 check "the date line is on in the saved flags" test $(( 0x$(flags) & 0x200 )) -ne 0
