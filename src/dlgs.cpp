@@ -3,6 +3,7 @@
 #include "tavrin.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -140,4 +141,96 @@ int shift_ww(plat::Window dlg, const char* mode)
     }
     plat::set_window_pos(dlg, x, y, w, h);
     return 0;
+}
+
+// ---- the ticker dialog ------------------------------------------------------------------
+
+namespace {
+
+enum : int {
+    on_secs_edit = 1005,
+    off_secs_edit = 1006,
+    location_base = 1008,          // location n is button location_base + n
+    first_location = location_base + 1,
+    last_location = location_base + 9,
+    middle_centre = location_base + 5,
+};
+
+int picked_loc = 0;         // 0 until a location is clicked
+int initial_button = 0;     // the location button checked at opening
+
+void show_seconds(plat::Window dlg, int id, int secs)
+{
+    char text[20];
+    std::snprintf(text, sizeof text, "%d", secs);
+    plat::set_dlg_item_text(dlg, id, text);
+}
+
+// An empty field, or one that is not a positive number, keeps the value.
+void take_seconds(plat::Window dlg, int id, int* secs)
+{
+    char text[20];
+    if (plat::get_dlg_item_text(dlg, id, text, sizeof text) == 0)
+        return;
+    const int typed = std::atoi(text);
+    if (typed > 0)
+        *secs = typed;
+}
+
+void preview(plat::Window dlg, int button, bool wait)
+{
+    const plat::Window clock = plat::get_parent(dlg);
+    if (wait)
+        plat::send_message(clock, plat::WM_COMMAND, CMD_TICKER_PREVIEW, button);
+    else
+        plat::post_message(clock, plat::WM_COMMAND, CMD_TICKER_PREVIEW, button);
+}
+
+void open_ticker(plat::Window dlg)
+{
+    shift_ww(dlg, "S");
+    picked_loc = 0;
+    if (ini_bits & ticker_on) {
+        initial_button = location_base + (ini_bits & ticker_loc_mask);
+        plat::set_dlg_item_text(dlg, DLG_DEFAULT_ACTION, "Keep ticker");
+    } else {
+        initial_button = middle_centre;
+        plat::enable_dlg_item(dlg, DLG_REMOVE_TICKER, false);
+    }
+    plat::check_radio_button(dlg, first_location, last_location, initial_button);
+    show_seconds(dlg, on_secs_edit, ticker_switch_at);
+    show_seconds(dlg, off_secs_edit, ticker_off_for);
+}
+
+// Without a click the mark must still appear at the checked place before the ticker starts.
+void start_ticker(plat::Window dlg)
+{
+    if (picked_loc == 0)
+        preview(dlg, initial_button, true);
+    take_seconds(dlg, on_secs_edit, &ticker_switch_at);
+    take_seconds(dlg, off_secs_edit, &ticker_off_for);
+}
+
+}  // namespace
+
+std::intptr_t Tickerwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t)
+{
+    if (msg == plat::WM_INITDIALOG) {
+        open_ticker(dlg);
+        return 1;
+    }
+    if (msg != plat::WM_COMMAND)
+        return 0;
+    const int id = int(plat::loword(wp));
+    if (id >= first_location && id <= last_location) {
+        picked_loc = id - location_base;
+        preview(dlg, picked_loc, false);
+        return 1;
+    }
+    if (id == DLG_DEFAULT_ACTION)
+        start_ticker(dlg);
+    else if (id != DLG_REMOVE_TICKER && id != DLG_CANCEL)
+        return 0;
+    plat::end_dialog(dlg, id);
+    return 1;
 }

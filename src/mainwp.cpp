@@ -43,8 +43,7 @@ void error_box(Window w, const char* text) { message_box(w, text, "Error", MB_OK
 
 // ---- dialogs ---------------------------------------------------------------------
 
-// The setting dialogs by command. A null procedure is a dialog still to be
-// written: its template is missing too, so the host answers -1.
+// The dialogs by command, with what to say when one cannot be made.
 struct DialogUse {
     int command;
     int template_id;
@@ -54,12 +53,12 @@ struct DialogUse {
 };
 
 const DialogUse dialog_uses[] = {
-    {CMD_TICKER, 102, nullptr, nullptr, "Can't create the Ticker dialouge box. Windows didn't tell me why."},
+    {CMD_TICKER, 102, nullptr, Tickerwp, "Can't create the Ticker dialouge box. Windows didn't tell me why."},
     {CMD_PERIODIC, 103, nullptr, Nightwp, "Can't create the Night dialouge box. Windows didn't tell me why."},
     {CMD_DEMO, 101, nullptr, Demowp, "Can't create the Demo dialouge box. Windows didn't tell me why."},
-    {CMD_FUDGE, 106, nullptr, nullptr, "Can't create the Fudge factor dialouge box. Windows didn't tell me why."},
-    {CMD_QUARTER, 107, nullptr, nullptr, nullptr},
-    {CMD_DATE, 108, nullptr, nullptr, nullptr},
+    {CMD_FUDGE, 106, nullptr, AdvanceRetardwp, "Can't create the Fudge factor dialouge box. Windows didn't tell me why."},
+    {CMD_QUARTER, 107, nullptr, QuarterTillwp, nullptr},
+    {CMD_DATE, 108, nullptr, DateFormatwp, nullptr},
     {CMD_ABOUT, 0, "AboutBox", Aboutwp, nullptr},
     {CMD_HELP_FILE, 104, nullptr, Editwp, nullptr},   // the help viewers are modeless
 };

@@ -685,3 +685,157 @@ int period_cycle_on_dlg(plat::Window main_window)
         return 0;
     return 1;
 }
+
+// ---- the fudge-factor, quarter-'til and date dialogs ------------------------------------
+
+namespace {
+
+enum : int {
+    fudge_edit = 1030,
+    quarter_edit = 1031,
+    month_name_button = 1035,
+    month_number_button = 1036,
+    mono_font_button = 1037,
+    truetype_button = 1038,
+    choose_font_button = 1039,
+};
+constexpr int time_field_size = 20;
+constexpr int fudge_zero = 1800;   // shown as 30:00: the display changes at the real boundaries
+
+void show_min_sec(plat::Window dlg, int id, int secs)
+{
+    char text[time_field_size];
+    std::snprintf(text, sizeof text, "%d:%02d", secs / 60, secs % 60);
+    plat::set_dlg_item_text(dlg, id, text);
+}
+
+// The typed minutes:seconds as seconds; -1 when the field holds no number.
+int typed_min_sec(plat::Window dlg, int id)
+{
+    char text[time_field_size];
+    plat::get_dlg_item_text(dlg, id, text, sizeof text);
+    int minutes = 0, seconds = 0;
+    return normalize_time_field('M', text, &minutes, &seconds) ? minutes * 60 + seconds : -1;
+}
+
+void set_quarter(int secs)
+{
+    clk.quarter_secs = secs;
+    clk.quarter_increment = secs / incr_secs;
+    clk.quarter_offset = secs % incr_secs;
+}
+
+// The dialog ends with the button's own number for its buttons 1, 1003 and 2.
+std::intptr_t end_with(plat::Window dlg, int button)
+{
+    plat::end_dialog(dlg, button);
+    return 1;
+}
+
+bool is_closing_button(int id) { return id == DLG_DEFAULT_ACTION || id == DLG_REMOVE || id == DLG_CANCEL; }
+
+plat::Window date_owner = nullptr;
+plat::Menu date_menu = nullptr;
+
+void set_ini_bit(int bit, bool on) { ini_bits = on ? ini_bits | bit : ini_bits & ~bit; }
+
+void show_date(plat::Window dlg)
+{
+    set_ini_bit(date_on, true);
+    plat::check_menu_item(date_menu, CMD_DATE, true);
+    set_ini_bit(date_month_name, plat::is_dlg_button_checked(dlg, month_name_button));
+    set_ini_bit(date_truetype, plat::is_dlg_button_checked(dlg, truetype_button));
+}
+
+void remove_date()
+{
+    set_ini_bit(date_on, false);
+    plat::check_menu_item(date_menu, CMD_DATE, false);
+}
+
+// The old date font goes only when no style record holds it; the clock shows the new one at once.
+void choose_date_font()
+{
+    const plat::Font old = hfDate;
+    if (font_dialog(&hfDate, &date_font_hi) == 0)
+        return;
+    cleanup_font(old);
+    plat::invalidate(date_owner, nullptr);
+}
+
+}  // namespace
+
+std::intptr_t AdvanceRetardwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t)
+{
+    if (msg == plat::WM_INITDIALOG) {
+        show_min_sec(dlg, fudge_edit, fudge_zero - clk.fudge_secs);
+        plat::enable_dlg_item(dlg, DLG_REMOVE, clk.fudge_secs != 0);
+        return 1;
+    }
+    const int id = int(plat::loword(wp));
+    if (msg != plat::WM_COMMAND || !is_closing_button(id))
+        return 0;
+    if (id == DLG_DEFAULT_ACTION) {
+        const int typed = typed_min_sec(dlg, fudge_edit);
+        clk.fudge_secs = typed < 0 ? 0 : fudge_zero - typed;
+    } else if (id == DLG_REMOVE) {
+        clk.fudge_secs = 0;
+    }
+    return end_with(dlg, id);
+}
+
+std::intptr_t QuarterTillwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t)
+{
+    if (msg == plat::WM_INITDIALOG) {
+        show_min_sec(dlg, quarter_edit, clk.quarter_secs);
+        plat::enable_dlg_item(dlg, DLG_REMOVE, clk.quarter_secs != 0);
+        return 1;
+    }
+    const int id = int(plat::loword(wp));
+    if (msg != plat::WM_COMMAND || !is_closing_button(id))
+        return 0;
+    if (id == DLG_DEFAULT_ACTION) {
+        // A start within the first increment would never show an expanding figure at all.
+        const int typed = typed_min_sec(dlg, quarter_edit);
+        set_quarter(typed > incr_secs ? typed : 0);
+    } else if (id == DLG_REMOVE) {
+        set_quarter(0);
+    }
+    return end_with(dlg, id);
+}
+
+std::intptr_t DateFormatwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t)
+{
+    if (msg == plat::WM_INITDIALOG) {
+        shift_ww(dlg, "B");
+        date_owner = plat::get_parent(dlg);
+        date_menu = plat::get_menu(date_owner);
+        const bool truetype = (ini_bits & date_truetype) != 0;
+        plat::enable_dlg_item(dlg, DLG_REMOVE, (ini_bits & date_on) != 0);
+        plat::check_radio_button(dlg, month_name_button, month_number_button,
+                                 (ini_bits & date_month_name) ? month_name_button : month_number_button);
+        plat::check_radio_button(dlg, mono_font_button, truetype_button,
+                                 truetype ? truetype_button : mono_font_button);
+        plat::enable_dlg_item(dlg, choose_font_button, truetype);
+        return 1;
+    }
+    if (msg != plat::WM_COMMAND)
+        return 0;
+    const int id = int(plat::loword(wp));
+    if (id == mono_font_button || id == truetype_button) {
+        if (plat::is_dlg_button_checked(dlg, id))
+            plat::enable_dlg_item(dlg, choose_font_button, id == truetype_button);
+        return 1;
+    }
+    if (id == choose_font_button) {
+        choose_date_font();
+        return 1;
+    }
+    if (!is_closing_button(id))
+        return 0;
+    if (id == DLG_DEFAULT_ACTION)
+        show_date(dlg);
+    else if (id == DLG_REMOVE)
+        remove_date();
+    return end_with(dlg, id);
+}

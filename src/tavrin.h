@@ -168,6 +168,10 @@ int read_reversal_fields(plat::Window dlg, int edit_id, int pm_id, RvrseTime* ti
 std::intptr_t Nightwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
 std::intptr_t PeriodOnwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
 std::intptr_t Demowp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
+// The fudge-factor, quarter-'til and date dialogs (templates 106, 107, 108).
+std::intptr_t AdvanceRetardwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
+std::intptr_t QuarterTillwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
+std::intptr_t DateFormatwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
 
 // ---- trace ------------------------------------------------------------------------
 struct MsgName {
@@ -301,6 +305,8 @@ std::intptr_t Aboutwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::in
 std::intptr_t Editwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
 // Puts a dialog beside the clock ("S") or above or below it (any other mode); 0.
 int shift_ww(plat::Window dlg, const char* mode);
+// The ticker dialog (template 102): location with a live preview, on and off seconds.
+std::intptr_t Tickerwp(plat::Window dlg, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
 
 // ---- help texts (helptxt), CR LF line breaks ------------------------------------------------------
 // The viewer shows file2 and file2_1 as one text, and color1 and color1_1.

@@ -74,6 +74,16 @@ BEGIN
     PUSHBUTTON "Cancel", 2, 10, 60, 40, 14, WS_GROUP
 END
 
+906 DIALOG 0, 0, 200, 100
+BEGIN
+    EDITTEXT 1002, 10, 4, 40, 12
+    AUTORADIOBUTTON "a.m.", 1022, 10, 20, 30, 10, WS_GROUP
+    AUTORADIOBUTTON "p.m.", 1023, 10, 32, 30, 10
+    AUTORADIOBUTTON "a.m.", 1025, 60, 20, 30, 10, WS_GROUP
+    AUTORADIOBUTTON "p.m.", 1026, 60, 32, 30, 10
+    PUSHBUTTON "Cancel", 2, 10, 60, 40, 14, WS_GROUP
+END
+
 905 DIALOG 0, 0, 285, 225
 CAPTION "Help on ..."
 FONT 8, "MS Sans Serif"
@@ -299,6 +309,26 @@ TEST_F(Dialogs, ClicksKeysAndTheTitleBarReachTheProcedureAndEndWithTheirResult)
         EXPECT_EQ(record.commands, std::vector<int>{result});
         EXPECT_TRUE(record.hiwords_zero);
     }
+}
+
+TEST_F(Dialogs, TheKeyboardAloneWorksADialog)
+{
+    std::vector<std::string> stops;
+    const auto name = [](Window d) { return focus_of(d)->objectName().toStdString(); };
+    run_modal(906, [&](Window d) {
+        EXPECT_EQ(item<QLineEdit>(d, 1002)->selectedText(), "3:25");   // typing replaces it
+        press(focus_of(d), 0, QStringLiteral("7"));
+        EXPECT_EQ(text_of(d, 1002), "7");
+        for (int key : {Qt::Key_Tab, Qt::Key_Space, Qt::Key_Down, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Backtab,
+                        Qt::Key_Backtab, Qt::Key_Up}) {
+            press(focus_of(d), key, key == Qt::Key_Space ? QStringLiteral(" ") : QString());
+            stops.push_back(name(d));
+        }
+        end_dialog(d, 2);
+    });
+    // A radio group is one stop, at its checked button; the arrows move and check within it.
+    EXPECT_EQ(stops, (std::vector<std::string>{"1022", "1022", "1023", "1025", "2", "1025", "1023", "1022"}));
+    EXPECT_EQ(record.commands, (std::vector<int>{1022, 1023, 1022}));
 }
 
 // Left edge of character index i in the first line of a multi-line edit, from the line's start.

@@ -423,16 +423,6 @@ BEGIN
 END
 )";
 
-TEST_F(ClockWindow, MissingDialogsSayWhy)
-{
-    open();
-    command(CMD_FUDGE);
-    command(CMD_QUARTER);
-    command(CMD_DATE);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Error");
-    EXPECT_EQ(style_source, 'F');
-}
 
 // Dialogs end with whatever result the test gives; what the window does with it is the point.
 void answer_dialogs_with(std::vector<int> results, Window main_window, int preview = 0)

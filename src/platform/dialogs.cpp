@@ -472,6 +472,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void press_default_button();
@@ -561,9 +562,64 @@ void HostDialog::keyPressEvent(QKeyEvent* e)
     }
 }
 
+// A radio group is one stop for Tab: its checked button, or its first when none
+// is checked; the arrow keys move within it.
+bool is_tab_stop(QWidget* w, QWidget* from)
+{
+    auto* radio = qobject_cast<QRadioButton*>(w);
+    QButtonGroup* group = radio != nullptr ? radio->group() : nullptr;
+    if (group == nullptr)
+        return true;
+    auto* from_button = qobject_cast<QAbstractButton*>(from);
+    if (from_button != nullptr && from_button->group() == group)
+        return false;
+    QAbstractButton* checked = group->checkedButton();
+    return radio == (checked != nullptr ? checked : group->buttons().first());
+}
+
+int arrow_step(int key)
+{
+    if (key == Qt::Key_Down || key == Qt::Key_Right)
+        return 1;
+    return key == Qt::Key_Up || key == Qt::Key_Left ? -1 : 0;
+}
+
+// The arrow keys walk round a radio group in template order, checking as they go.
+void move_in_group(QAbstractButton* from, int step)
+{
+    const QList<QAbstractButton*> buttons = from->group()->buttons();
+    const int n = int(buttons.size());
+    const int at = int(buttons.indexOf(from));
+    for (int k = 1; k < n; ++k) {
+        QAbstractButton* b = buttons[((at + step * k) % n + n) % n];
+        if (b->isEnabled() && !b->isHidden()) {
+            b->setFocus(Qt::TabFocusReason);
+            b->click();
+            return;
+        }
+    }
+}
+
+bool HostDialog::eventFilter(QObject* watched, QEvent* e)
+{
+    auto* radio = qobject_cast<QRadioButton*>(watched);
+    if (e->type() != QEvent::KeyPress || radio == nullptr || radio->group() == nullptr)
+        return QDialog::eventFilter(watched, e);
+    const int step = arrow_step(static_cast<QKeyEvent*>(e)->key());
+    if (step != 0)
+        move_in_group(radio, step);
+    return step != 0;
+}
+
 bool HostDialog::focusNextPrevChild(bool next)
 {
-    return modal ? QDialog::focusNextPrevChild(next) : true;
+    if (!modal)
+        return true;
+    QWidget* from = focusWidget();
+    for (std::size_t tries = 0; tries < items.size(); ++tries)
+        if (!QDialog::focusNextPrevChild(next) || is_tab_stop(focusWidget(), from))
+            break;
+    return true;
 }
 
 // ---- controls ---------------------------------------------------------------------------------------
@@ -674,6 +730,8 @@ QWidget* make_radio(HostDialog& d, const CtlTemplate& c)
 {
     auto* b = new QRadioButton(QString::fromUtf8(c.text), &d);
     b->setAutoExclusive(false);     // the groups of the template decide
+    if (d.modal)
+        b->installEventFilter(&d);
     connect_click(d, b, c.id);
     return b;
 }
@@ -816,13 +874,16 @@ void place_dialog(HostDialog& d, const DlgTemplate& t, Window owner)
     d.move(origin + QPoint(px_x(d, t.x), px_y(d, t.y)));
 }
 
-// Focus starts on the first control that Tab would reach.
+// Focus starts on the first control that Tab would reach; an edit starts with its
+// text selected, so that typing replaces it.
 void set_first_focus(HostDialog& d)
 {
     for (const DlgItem& item : d.items)
         if (item.widget->focusPolicy() == Qt::StrongFocus && item.widget->isEnabled() &&
-            !item.widget->isHidden()) {
+            !item.widget->isHidden() && is_tab_stop(item.widget, nullptr)) {
             item.widget->setFocus();
+            if (auto* edit = qobject_cast<QLineEdit*>(item.widget))
+                edit->selectAll();
             return;
         }
 }

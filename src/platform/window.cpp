@@ -3,6 +3,7 @@
 #include "internal.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -488,10 +489,28 @@ void fill_rect(DC dc, const Rect& r, COLORREF colour)
 
 // ---- geometry and appearance ----------------------------------------------------------
 
+// A dialog gets its frame only once it is shown, but it is placed before that:
+// until then the frame of a window already shown stands in for its own.
+namespace {
+QMargins expected_frame(const QWidget* top)
+{
+    if (qobject_cast<const QDialog*>(top) == nullptr || frame_known(top))
+        return {};
+    for (const WindowObj& obj : windows)
+        if (obj.alive && obj.caption && obj.top && obj.top->isVisible() && frame_known(obj.top))
+            return frame_margins(obj.top);
+    return {};
+}
+}  // namespace
+
 Rect window_rect(Window w)
 {
     QWidget* top = widget_of(w);
-    return top != nullptr ? rect_of(top->frameGeometry()) : Rect{0, 0, 0, 0};
+    if (top == nullptr)
+        return Rect{0, 0, 0, 0};
+    QRect whole = top->frameGeometry();
+    whole.setSize(whole.size().grownBy(expected_frame(top)));
+    return rect_of(whole);
 }
 
 Rect client_rect(Window w)

@@ -1,0 +1,1 @@
+tavrin_test(test_setting_dialogs standard setting_dialogs_test.cpp)
