@@ -8,11 +8,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
-#include <set>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
-struct plat::RegionObj {
+struct plat::RegionObj : plat::Held<plat::RegionObj> {
     QPainterPath area;
 };
 
@@ -20,10 +20,9 @@ namespace plat {
 
 namespace {
 
-// Objects are never freed, so a stale handle can never name a newer region;
-// deleting one only drops its outline.
-std::deque<RegionObj> made_regions;
-std::set<const RegionObj*> live_regions;
+// Deleting a region frees it; a handle is looked up before it is used, so a
+// stale one is refused rather than followed.
+std::unordered_map<const RegionObj*, std::unique_ptr<RegionObj>> live_regions;
 
 QColor qcolor_of(COLORREF c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 
@@ -31,10 +30,11 @@ bool live(Region r) { return r != nullptr && live_regions.count(r) != 0; }
 
 Region make_region(QPainterPath area)
 {
-    RegionObj& obj = made_regions.emplace_back();
-    obj.area = std::move(area);
-    live_regions.insert(&obj);
-    return &obj;
+    auto obj = std::make_unique<RegionObj>();
+    obj->area = std::move(area);
+    const Region r = obj.get();
+    live_regions.emplace(r, std::move(obj));
+    return r;
 }
 
 QFont font_of(DC dc) { return qfont_of(current_font(dc)); }
@@ -59,6 +59,28 @@ QPainterPath exclusive_or(const QPainterPath& a, const QPainterPath& b)
     both.addPath(as_odd_even(b));
     both.setFillRule(Qt::OddEvenFill);
     return both;
+}
+
+bool has_curves(const QPainterPath& p)
+{
+    for (int i = 0; i < p.elementCount(); ++i)
+        if (p.elementAt(i).isCurveTo())
+            return true;
+    return false;
+}
+
+// Qt's clipper splits curves finely and keeps them in its result, which then
+// costs more to fill as well; lines at the flattening the fill would use
+// anyway make both several times cheaper.
+QPainterPath as_lines(const QPainterPath& p)
+{
+    if (!has_curves(p))
+        return p;
+    QPainterPath lines;
+    lines.setFillRule(p.fillRule());
+    for (const QPolygonF& figure : p.toSubpathPolygons())
+        lines.addPolygon(figure);
+    return lines;
 }
 
 // Every figure closed: what a region built from a path sees.
@@ -260,12 +282,15 @@ Region create_polygon_rgn(const Point* pts, int n)
 {
     if (pts == nullptr || n < 2)
         return nullptr;
+    QPolygonF outline;
+    outline.reserve(n + 1);
+    for (int i = 0; i < n; ++i)
+        outline.append(QPointF(pts[i].x, pts[i].y));
+    if (outline.first() != outline.last())
+        outline.append(outline.first());
     QPainterPath area;
     area.setFillRule(Qt::WindingFill);
-    area.moveTo(pts[0].x, pts[0].y);
-    for (int i = 1; i < n; ++i)
-        area.lineTo(pts[i].x, pts[i].y);
-    area.closeSubpath();
+    area.addPolygon(outline);
     return make_region(area);
 }
 
@@ -274,9 +299,9 @@ bool combine_rgn(Region dest, Region a, Region b, int mode)
     if (!live(dest) || !live(a) || !live(b))
         return false;
     switch (mode) {
-    case RGN_AND: dest->area = a->area.intersected(b->area); return true;
+    case RGN_AND: dest->area = as_lines(a->area).intersected(as_lines(b->area)); return true;
     case RGN_XOR: dest->area = exclusive_or(a->area, b->area); return true;
-    case RGN_DIFF: dest->area = a->area.subtracted(b->area); return true;
+    case RGN_DIFF: dest->area = as_lines(a->area).subtracted(as_lines(b->area)); return true;
     default: return false;
     }
 }
@@ -310,14 +335,12 @@ bool frame_rgn(DC dc, Region r)
 
 bool delete_rgn(Region r)
 {
-    if (!live(r))
-        return false;
-    live_regions.erase(r);
-    r->area = QPainterPath();
-    return true;
+    return live_regions.erase(r) != 0;
 }
 
 int live_region_count() { return int(live_regions.size()); }
+
+int held_region_count() { return Held<RegionObj>::count; }
 
 bool rgn_contains(Region r, int x, int y) { return live(r) && r->area.contains(QPointF(x + 0.5, y + 0.5)); }
 
