@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -167,6 +168,10 @@ std::vector<Op> record_pass(QSize size)
         QPainter painter(&device);
         pass(painter, QRect(QPoint(0, 0), size));
     }
+    if (std::getenv("TAVRIN_BENCH_DUMP"))
+        for (const Op& op : device.engine.ops)
+            std::printf("op %d pen %d brush %d hints %d elements %d\n", int(op.kind), int(op.pen.style()), int(op.brush.style()),
+                        int(op.hints), int(op.shape.elementCount()));
     return std::move(device.engine.ops);
 }
 
@@ -225,7 +230,14 @@ void run(benchmark::State& state, int shape, Kind kind)
         target.save(QString("%1/%2-shape%3-%4x%5.png").arg(dir).arg(int(kind)).arg(shape).arg(size.width()).arg(size.height()));
 }
 
-void sizes(benchmark::internal::Benchmark* b) { b->Args({400, 300})->Args({1920, 1080})->Unit(benchmark::kMicrosecond); }
+// A fixed count of passes (TAVRIN_BENCH_ITERATIONS) lets an instruction
+// profile of two counts give the cost of one pass, setup taken out.
+void sizes(benchmark::internal::Benchmark* b)
+{
+    b->Args({400, 300})->Args({1920, 1080})->Unit(benchmark::kMicrosecond);
+    if (const char* n = std::getenv("TAVRIN_BENCH_ITERATIONS"))
+        b->Iterations(std::atoi(n));
+}
 
 const struct { const char* name; int shape; } shapes[] = {
     {"circle", CMD_SHAPE_CIRCLE}, {"indicia", CMD_SHAPE_INDICIA}, {"rectangle", CMD_SHAPE_RECT}, {"usa", CMD_SHAPE_USA}};

@@ -83,6 +83,118 @@ QPainterPath as_lines(const QPainterPath& p)
     return lines;
 }
 
+// ---- cutting to a fan ----------------------------------------------------------
+// A polygon whose corners, seen from its first, all turn the same way and
+// within one turn is a fan about that corner. It falls into a few convex
+// pieces, each cut out of a region by one pass along each of its sides; the
+// pieces do not overlap, and together they are the region cut to the fan.
+// That spares the general clipper, which costs far more than the fill; few
+// pieces keep the seams between them, which the fill must also trace, short.
+
+double cross(QPointF o, QPointF a, QPointF b)
+{
+    return (a.x() - o.x()) * (b.y() - o.y()) - (a.y() - o.y()) * (b.x() - o.x());
+}
+
+// Pieces are stored turning the positive way, whichever way the axes run.
+void keep_piece(QPolygonF& piece, int turn, std::vector<QPolygonF>& pieces)
+{
+    if (piece.size() < 3)
+        return;
+    if (turn < 0)
+        std::reverse(piece.begin(), piece.end());
+    pieces.push_back(piece);
+}
+
+bool fan_pieces(const QPainterPath& p, std::vector<QPolygonF>& pieces)
+{
+    pieces.clear();
+    if (has_curves(p) || p.elementCount() < 3)
+        return false;
+    const QList<QPolygonF> figures = p.toSubpathPolygons();
+    if (figures.size() != 1)
+        return false;
+    const QPolygonF& corners = figures.first();
+    const QPointF hub = corners.first();
+    int turn = 0;
+    double swept = 0;
+    QPolygonF piece;
+    for (int i = 1; i + 1 < corners.size(); ++i) {
+        const QPointF a = corners[i], b = corners[i + 1];
+        const double c = cross(hub, a, b);
+        if (c == 0)
+            continue;
+        const int way = c > 0 ? 1 : -1;
+        if (turn != 0 && way != turn)
+            return false;
+        turn = way;
+        swept += std::atan2(std::abs(c), QPointF::dotProduct(a - hub, b - hub));
+        const bool stays_convex = piece.size() >= 3 && piece.last() == a &&
+                                  cross(piece[piece.size() - 2], a, b) * way >= 0 && cross(hub, piece[1], b) * way > 0;
+        if (stays_convex) {
+            piece.append(b);
+        } else {
+            keep_piece(piece, turn, pieces);
+            piece = QPolygonF({hub, a, b});
+        }
+    }
+    keep_piece(piece, turn, pieces);
+    return turn != 0 && swept <= 2 * M_PI + 1e-9;
+}
+
+// What of the figure lies to the left of the line from e0 to e1.
+QPolygonF cut_to_side(const QPolygonF& figure, QPointF e0, QPointF e1)
+{
+    QPolygonF kept;
+    if (figure.isEmpty())
+        return kept;
+    kept.reserve(figure.size() + 4);
+    QPointF prev = figure.last();
+    double prev_side = cross(e0, e1, prev);
+    for (const QPointF& cur : figure) {
+        const double side = cross(e0, e1, cur);
+        const bool crosses = (side >= 0) != (prev_side >= 0) && !(side < 0 && prev_side == 0);
+        if (crosses)
+            kept.append(prev + (cur - prev) * (prev_side / (prev_side - side)));
+        if (side >= 0)
+            kept.append(cur);
+        prev = cur;
+        prev_side = side;
+    }
+    return kept;
+}
+
+QPainterPath cut_to_fan(const QPainterPath& region, const std::vector<QPolygonF>& fan)
+{
+    QPainterPath cut;
+    cut.setFillRule(region.fillRule());
+    for (const QPolygonF& figure : region.toSubpathPolygons()) {
+        const QRectF bounds = figure.boundingRect();
+        for (const QPolygonF& convex : fan) {
+            if (!convex.boundingRect().intersects(bounds))
+                continue;
+            QPolygonF piece = figure;
+            for (int side = 0; side < convex.size() && piece.size() >= 3; ++side)
+                piece = cut_to_side(piece, convex[side], convex[(side + 1) % convex.size()]);
+            if (piece.size() >= 3) {
+                cut.addPolygon(piece);
+                cut.closeSubpath();
+            }
+        }
+    }
+    return cut;
+}
+
+QPainterPath intersection(const QPainterPath& a, const QPainterPath& b)
+{
+    std::vector<QPolygonF> fan;
+    if (fan_pieces(b, fan))
+        return cut_to_fan(a, fan);
+    if (fan_pieces(a, fan))
+        return cut_to_fan(b, fan);
+    return as_lines(a).intersected(as_lines(b));
+}
+
 // Every figure closed: what a region built from a path sees.
 QPainterPath closed_figures(const QPainterPath& path)
 {
@@ -299,7 +411,7 @@ bool combine_rgn(Region dest, Region a, Region b, int mode)
     if (!live(dest) || !live(a) || !live(b))
         return false;
     switch (mode) {
-    case RGN_AND: dest->area = as_lines(a->area).intersected(as_lines(b->area)); return true;
+    case RGN_AND: dest->area = intersection(a->area, b->area); return true;
     case RGN_XOR: dest->area = exclusive_or(a->area, b->area); return true;
     case RGN_DIFF: dest->area = as_lines(a->area).subtracted(as_lines(b->area)); return true;
     default: return false;
