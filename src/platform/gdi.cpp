@@ -7,6 +7,8 @@
 #include <QPolygonF>
 
 #include <algorithm>
+#include <array>
+#include <map>
 #include <cmath>
 #include <memory>
 #include <unordered_map>
@@ -142,19 +144,23 @@ bool fan_pieces(const QPainterPath& p, std::vector<QPolygonF>& pieces)
     return turn != 0 && swept <= 2 * M_PI + 1e-9;
 }
 
-// What of the figure lies to the left of the line from e0 to e1.
+// What of the figure lies to the left of the line from e0 to e1. The line is
+// taken in one direction whichever way it is given, so that two pieces on
+// either side of it cut a side of the figure at the very same point.
 QPolygonF cut_to_side(const QPolygonF& figure, QPointF e0, QPointF e1)
 {
     QPolygonF kept;
     if (figure.isEmpty())
         return kept;
+    const bool flip = e1.x() < e0.x() || (e1.x() == e0.x() && e1.y() < e0.y());
+    const QPointF from = flip ? e1 : e0, to = flip ? e0 : e1;
+    const double sign = flip ? -1 : 1;
     kept.reserve(figure.size() + 4);
     QPointF prev = figure.last();
-    double prev_side = cross(e0, e1, prev);
+    double prev_side = sign * cross(from, to, prev);
     for (const QPointF& cur : figure) {
-        const double side = cross(e0, e1, cur);
-        const bool crosses = (side >= 0) != (prev_side >= 0) && !(side < 0 && prev_side == 0);
-        if (crosses)
+        const double side = sign * cross(from, to, cur);
+        if ((side > 0 && prev_side < 0) || (side < 0 && prev_side > 0))
             kept.append(prev + (cur - prev) * (prev_side / (prev_side - side)));
         if (side >= 0)
             kept.append(cur);
@@ -164,22 +170,120 @@ QPolygonF cut_to_side(const QPolygonF& figure, QPointF e0, QPointF e1)
     return kept;
 }
 
+using Ends = std::array<double, 4>;   // from x, y, to x, y
+
+Ends ends_of(QPointF from, QPointF to) { return {from.x(), from.y(), to.x(), to.y()}; }
+
+// Sides that two pieces share, run once each way, bound nothing: without them
+// the pieces fill the same pixels and the fill has less outline to trace.
+// What is left is walked into closed figures again.
+void add_without_seams(QPainterPath& out, const std::vector<QPolygonF>& pieces)
+{
+    std::vector<Ends> sides;
+    for (const QPolygonF& piece : pieces)
+        for (int i = 0; i < piece.size(); ++i) {
+            const QPointF from = piece[i], to = piece[(i + 1) % piece.size()];
+            if (from != to)
+                sides.push_back(ends_of(from, to));
+        }
+    std::vector<bool> gone(sides.size(), false);
+    std::map<Ends, std::vector<int>> unpaired;
+    for (int i = 0; i < int(sides.size()); ++i) {
+        const Ends& e = sides[i];
+        auto back = unpaired.find(Ends{e[2], e[3], e[0], e[1]});
+        if (back != unpaired.end() && !back->second.empty()) {
+            gone[i] = gone[back->second.back()] = true;
+            back->second.pop_back();
+        } else {
+            unpaired[e].push_back(i);
+        }
+    }
+    std::map<std::pair<double, double>, std::vector<int>> leaving;
+    for (int i = 0; i < int(sides.size()); ++i)
+        if (!gone[i])
+            leaving[{sides[i][0], sides[i][1]}].push_back(i);
+    for (int i = 0; i < int(sides.size()); ++i) {
+        if (gone[i])
+            continue;
+        out.moveTo(sides[i][0], sides[i][1]);
+        for (int at = i; at >= 0;) {
+            gone[at] = true;
+            out.lineTo(sides[at][2], sides[at][3]);
+            std::vector<int>& next = leaving[{sides[at][2], sides[at][3]}];
+            while (!next.empty() && gone[next.back()])
+                next.pop_back();
+            at = next.empty() ? -1 : next.back();
+        }
+        out.closeSubpath();
+    }
+}
+
+bool on_segment(QPointF a, QPointF b, QPointF p)
+{
+    return std::min(a.x(), b.x()) <= p.x() && p.x() <= std::max(a.x(), b.x()) && std::min(a.y(), b.y()) <= p.y() &&
+           p.y() <= std::max(a.y(), b.y());
+}
+
+// Crossing or touching, collinear overlaps included.
+bool sides_meet(QPointF a, QPointF b, QPointF c, QPointF d)
+{
+    const double d1 = cross(c, d, a), d2 = cross(c, d, b), d3 = cross(a, b, c), d4 = cross(a, b, d);
+    if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0)))
+        return true;
+    return (d1 == 0 && on_segment(c, d, a)) || (d2 == 0 && on_segment(c, d, b)) || (d3 == 0 && on_segment(a, b, c)) ||
+           (d4 == 0 && on_segment(a, b, d));
+}
+
+// A closed outline whose sides meet only where one ends and the next begins.
+// Sides are taken in order of their left ends, so each is compared only with
+// those it overlaps from left to right.
+bool is_simple(const QPolygonF& closed)
+{
+    const int n = int(closed.size()) - 1;
+    if (n < 3)
+        return true;
+    const auto left = [&](int i) { return std::min(closed[i].x(), closed[i + 1].x()); };
+    const auto right = [&](int i) { return std::max(closed[i].x(), closed[i + 1].x()); };
+    std::vector<int> order(n);
+    for (int i = 0; i < n; ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(), [&](int i, int j) { return left(i) < left(j); });
+    for (int k = 0; k < n; ++k) {
+        const int i = order[k];
+        for (int m = k + 1; m < n && left(order[m]) <= right(i); ++m) {
+            const int j = order[m];
+            const int gap = std::abs(i - j);
+            if (gap == 1 || gap == n - 1)
+                continue;
+            if (sides_meet(closed[i], closed[i + 1], closed[j], closed[j + 1]))
+                return false;
+        }
+    }
+    return true;
+}
+
 QPainterPath cut_to_fan(const QPainterPath& region, const std::vector<QPolygonF>& fan)
 {
     QPainterPath cut;
     cut.setFillRule(region.fillRule());
+    std::vector<QPolygonF> pieces;
     for (const QPolygonF& figure : region.toSubpathPolygons()) {
         const QRectF bounds = figure.boundingRect();
+        pieces.clear();
         for (const QPolygonF& convex : fan) {
             if (!convex.boundingRect().intersects(bounds))
                 continue;
             QPolygonF piece = figure;
             for (int side = 0; side < convex.size() && piece.size() >= 3; ++side)
                 piece = cut_to_side(piece, convex[side], convex[(side + 1) % convex.size()]);
-            if (piece.size() >= 3) {
-                cut.addPolygon(piece);
-                cut.closeSubpath();
-            }
+            if (piece.size() >= 3)
+                pieces.push_back(std::move(piece));
+        }
+        if (pieces.size() == 1) {
+            cut.addPolygon(pieces.front());
+            cut.closeSubpath();
+        } else {
+            add_without_seams(cut, pieces);
         }
     }
     return cut;
@@ -397,11 +501,14 @@ Region create_polygon_rgn(const Point* pts, int n)
     QPolygonF outline;
     outline.reserve(n + 1);
     for (int i = 0; i < n; ++i)
-        outline.append(QPointF(pts[i].x, pts[i].y));
+        if (outline.isEmpty() || outline.last() != QPointF(pts[i].x, pts[i].y))
+            outline.append(QPointF(pts[i].x, pts[i].y));
     if (outline.first() != outline.last())
         outline.append(outline.first());
     QPainterPath area;
-    area.setFillRule(Qt::WindingFill);
+    // Alike under either rule, a simple outline is kept odd-even: an exclusive-or
+    // with it then needs no clipper pass to recast it.
+    area.setFillRule(is_simple(outline) ? Qt::OddEvenFill : Qt::WindingFill);
     area.addPolygon(outline);
     return make_region(area);
 }
