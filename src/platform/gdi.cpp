@@ -279,11 +279,15 @@ QPainterPath cut_to_fan(const QPainterPath& region, const std::vector<QPolygonF>
             if (piece.size() >= 3)
                 pieces.push_back(std::move(piece));
         }
-        if (pieces.size() == 1) {
-            cut.addPolygon(pieces.front());
-            cut.closeSubpath();
-        } else {
+        // A winding region meets the clipper before any exclusive-or, which
+        // merges the pieces anyway.
+        if (pieces.size() > 1 && region.fillRule() == Qt::OddEvenFill) {
             add_without_seams(cut, pieces);
+            continue;
+        }
+        for (const QPolygonF& piece : pieces) {
+            cut.addPolygon(piece);
+            cut.closeSubpath();
         }
     }
     return cut;
