@@ -11,10 +11,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <deque>
-#include <set>
+#include <iterator>
+#include <memory>
+#include <unordered_map>
 
-struct plat::FontObj {
+struct plat::FontObj : plat::Held<plat::FontObj> {
     LogFont desc;
     QFont qfont;
 };
@@ -23,10 +24,9 @@ namespace plat {
 
 namespace {
 
-// Objects are never freed, so a stale handle can never name a newer font:
+// Deleting a font frees it; a handle is looked up before it is used, so
 // deleting twice, or asking about a deleted font, stays harmless.
-std::deque<FontObj> made_fonts;
-std::set<const FontObj*> live_fonts;
+std::unordered_map<const FontObj*, std::unique_ptr<FontObj>> live_fonts;
 std::function<bool(LogFont&)> choose_font_hook;
 
 constexpr int face_max = int(sizeof(LogFont::face)) - 1;
@@ -60,7 +60,15 @@ double screen_dpi()
     return screen != nullptr ? screen->logicalDotsPerInchY() : 96.0;
 }
 
-bool is_alias(const QString& family) { return QFontInfo(QFont(family)).family() != family; }
+// The generic names that Qt's font database lists beside the installed
+// families. Telling them by name spares loading a font file per family.
+const char* const generic_families[] = {"Serif", "Sans Serif", "Monospace"};
+
+bool is_alias(const QString& family)
+{
+    return std::any_of(std::begin(generic_families), std::end(generic_families),
+                       [&](const char* name) { return family == QLatin1String(name); });
+}
 
 bool arial_served_by_twin()
 {
@@ -81,13 +89,16 @@ QStringList real_families()
     return names;
 }
 
+// The font matcher usually answers at once; only without a mono-space alias
+// are the families asked, and then by what the database already knows of
+// them, without loading any.
 QFont fixed_pitch_font()
 {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     if (QFontInfo(font).fixedPitch())
         return font;
-    for (const QString& family : real_families())
-        if (QFontDatabase::isFixedPitch(family)) {
+    for (const QString& family : QFontDatabase::families())
+        if (!is_alias(family) && QFontDatabase::isFixedPitch(family)) {
             font.setFamily(family);
             break;
         }
@@ -182,12 +193,13 @@ LogFont desc_of_pick(const QFont& pick, const QFont& shown, const LogFont& start
 
 Font create_font(const LogFont& lf)
 {
-    FontObj& obj = made_fonts.emplace_back();
-    obj.desc = lf;
-    obj.desc.face[face_max] = '\0';
-    obj.qfont = qfont_from(obj.desc);
-    live_fonts.insert(&obj);
-    return &obj;
+    auto obj = std::make_unique<FontObj>();
+    obj->desc = lf;
+    obj->desc.face[face_max] = '\0';
+    obj->qfont = qfont_from(obj->desc);
+    const Font f = obj.get();
+    live_fonts.emplace(f, std::move(obj));
+    return f;
 }
 
 bool get_font_desc(Font f, LogFont& out)
@@ -200,13 +212,12 @@ bool get_font_desc(Font f, LogFont& out)
 
 bool delete_font(Font f)
 {
-    if (live_fonts.erase(f) == 0)
-        return false;
-    f->qfont = QFont();
-    return true;
+    return live_fonts.erase(f) != 0;
 }
 
 int live_font_count() { return int(live_fonts.size()); }
+
+int held_font_count() { return Held<FontObj>::count; }
 
 Font stock_font() { return &stock(); }
 

@@ -13,6 +13,16 @@ class QMenuBar;
 
 namespace plat {
 
+// Counts the objects of one kind that exist, whoever holds them: what the
+// platform has made and not yet freed.
+template <typename T>
+struct Held {
+    Held() { ++count; }
+    Held(const Held&) { ++count; }
+    ~Held() { --count; }
+    static inline int count = 0;
+};
+
 // A window's own paint context. It outlives paint passes so that the font
 // selected into it stays selected; the painter is set only during a pass.
 struct DCObj {
@@ -38,5 +48,9 @@ void menu_bind(Menu m, Window w);         // item choices go to w as WM_COMMAND
 
 // fonts.cpp
 QFont qfont_of(Font f);                   // pixel size from the description's height
+int held_font_count();                    // font objects in memory, the stock font included
+
+// gdi.cpp
+int held_region_count();                  // region objects in memory
 
 }  // namespace plat

@@ -164,6 +164,8 @@ public:
     {
         setMouseTracking(true);
         setFocusPolicy(Qt::StrongFocus);
+        // The window erases its own background when it paints: Qt need not fill it first.
+        setAttribute(Qt::WA_OpaquePaintEvent);
     }
     Window handle = nullptr;
 

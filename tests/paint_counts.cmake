@@ -1,0 +1,1 @@
+tavrin_test(test_paint_counts standard paint_counts_test.cpp)
