@@ -1,7 +1,10 @@
 // The platform core: messages, timers, keys, mouse, painting, menus, boxes.
 #include "platform/internal.h"
 
+#include <QAction>
 #include <QDialog>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QTest>
@@ -328,6 +331,34 @@ TEST_F(PlatformCore, MenuTemplatesParseAndItemsSendCommands)
     EXPECT_EQ(params_of(WM_COMMAND), (std::vector<std::uintptr_t>{7001, 7029}));
     EXPECT_FALSE(menu_item_checked(m, 7001));
     EXPECT_EQ(only(WM_COMMAND).back().lp, 0);
+}
+
+// Every command item of the bar: whether it shows a mark, and whether that mark is on.
+std::vector<std::pair<bool, bool>> marks(Menu m)
+{
+    std::vector<std::pair<bool, bool>> out;
+    const QList<QAction*> actions = menu_bar_of(m)->findChildren<QAction*>();
+    for (int id : menu_item_ids(m))
+        for (QAction* a : actions)
+            if (a->menu() == nullptr && a->text().toStdString() == menu_item_text(m, id))
+                out.push_back({a->isCheckable(), a->isChecked()});
+    return out;
+}
+
+TEST_F(PlatformCore, OnlyCheckedItemsShowAMark)
+{
+    Menu m = load_menu("MAINMENU");
+    ASSERT_NE(m, nullptr);
+    make(m);
+    const std::vector<int> ids = menu_item_ids(m);
+    for (int id : ids)
+        check_menu_item(m, id, false);
+    check_menu_item(m, ids[1], true);
+    trigger_menu_item(w, ids[1]);   // a click leaves the mark as the program set it
+    trigger_menu_item(w, ids[2]);
+    std::vector<std::pair<bool, bool>> expected(ids.size(), {false, false});
+    expected[1] = {true, true};
+    EXPECT_EQ(marks(m), expected);
 }
 
 // ---- message boxes and the drag outline ---------------------------------------------------------
