@@ -58,13 +58,26 @@ int beep_count()
     return beeps;
 }
 
+namespace {
+
+Rect rect_of_screen(const QRect& r)
+{
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+}  // namespace
+
+// Every monitor together: a clock may be kept on any of them.
 Rect desktop_rect()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return {0, 0, 0, 0};
-    const QSize size = screen->geometry().size();
-    return {0, 0, size.width(), size.height()};
+    return screen != nullptr ? rect_of_screen(screen->virtualGeometry()) : Rect{0, 0, 0, 0};
+}
+
+Rect primary_screen_rect()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? rect_of_screen(screen->geometry()) : Rect{0, 0, 0, 0};
 }
 
 }  // namespace plat

@@ -71,7 +71,8 @@ void post_quit(int exit_code);       // ends run_message_loop once the current h
 int run_message_loop();              // returns the exit code given to post_quit
 void beep();                         // MessageBeep(0)
 int beep_count();                    // beeps so far, for tests
-Rect desktop_rect();                 // {0, 0, screen width, screen height}
+Rect desktop_rect();                 // the bounding rectangle of every screen (the virtual desktop)
+Rect primary_screen_rect();          // the primary screen alone
 
 // ---- windows --------------------------------------------------------------
 struct WindowSpec {
