@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -268,6 +269,11 @@ TEST_F(PlatformCore, PaintPassErasesThenPaintsWithTheOwnContext)
 
 // ---- geometry ------------------------------------------------------------------------------
 
+struct HideCounter : QObject {
+    bool eventFilter(QObject*, QEvent* e) override { return count += e->type() == QEvent::Hide, false; }
+    int count = 0;
+};
+
 TEST_F(PlatformCore, MenuBarTakesClientSpaceAndCaptionChangesKeepTheClient)
 {
     make(load_menu("MAINMENU"));
@@ -278,11 +284,27 @@ TEST_F(PlatformCore, MenuBarTakesClientSpaceAndCaptionChangesKeepTheClient)
     set_menu_shown(w, false);
     EXPECT_GT(client_rect(w).bottom, with_bar.bottom);
 
+    // The same window, at the same place: one made anew loses both its place and the keyboard.
     const Rect client = client_rect(w);
+    const QWindow* native = widget_of(w)->windowHandle();
+    const QRect inside = native->geometry();
+    HideCounter hides;
+    widget_of(w)->installEventFilter(&hides);
     set_caption(w, false);
     set_topmost(w, true);
-    EXPECT_TRUE(widget_of(w)->isVisible());
+    set_caption(w, true);
+    set_caption(w, false);
+    EXPECT_EQ(hides.count, 0);
     EXPECT_EQ(qrect(client_rect(w)), qrect(client));
+    EXPECT_EQ(widget_of(w)->windowHandle(), native);
+    EXPECT_EQ(native->geometry(), inside);
+    EXPECT_TRUE(native->flags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(native->flags() & Qt::WindowTitleHint);
+
+    // What is read is what is put back.
+    const Rect before = window_rect(w);
+    set_window_pos(w, before.left, before.top, before.right - before.left, before.bottom - before.top);
+    EXPECT_EQ(qrect(window_rect(w)), qrect(before));
 
     set_window_pos(w, 50, 60, 300, 200);
     EXPECT_EQ(qrect(window_rect(w)).topLeft(), QPoint(50, 60));
