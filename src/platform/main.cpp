@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv)
 {
+    plat::prefer_x11();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     // QApplication has taken its own options out of argv by now.

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMainWindow>
@@ -262,11 +263,20 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override { deliver_key_release(handle, e); }
 };
 
+// A Wayland client neither knows nor sets where its windows are, and nothing
+// there keeps a window above the others.
+bool compositor_places_windows()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+// Without a caption the frame keeps its sizing border where the window manager
+// draws it; Qt's own Wayland decoration is all or nothing.
 Qt::WindowFlags top_flags(bool caption, bool topmost)
 {
     Qt::WindowFlags flags = Qt::Window;
     if (!caption)
-        flags |= Qt::CustomizeWindowHint;
+        flags |= compositor_places_windows() ? Qt::FramelessWindowHint : Qt::CustomizeWindowHint;
     if (topmost)
         flags |= Qt::WindowStaysOnTopHint;
     return flags;
@@ -608,6 +618,18 @@ Window get_parent(Window w)
     if (top == nullptr || top->parentWidget() == nullptr)
         return nullptr;
     return window_of(top->parentWidget()->window());
+}
+
+bool start_system_move(Window w)
+{
+    QWidget* top = widget_of(w);
+    QWindow* native = top != nullptr ? top->windowHandle() : nullptr;
+    return native != nullptr && compositor_places_windows() && native->startSystemMove();
+}
+
+bool can_stay_on_top()
+{
+    return !compositor_places_windows();
 }
 
 void capture_mouse(Window w)
