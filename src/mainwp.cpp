@@ -614,6 +614,7 @@ void on_create(Window w)
         set_timer(w, cycle_start_timer, 1000);
         check(CMD_PERIODIC, true);
     }
+    enable_menu_item(menu, CMD_ANCHOR, can_stay_on_top());
     if (non_ini_bits & anchored) {
         set_topmost(w, true);
         check(CMD_ANCHOR, true);

@@ -57,7 +57,7 @@ void end_drag(Window w)
 
 int mouse_move(Window w, unsigned msg, std::intptr_t lp)
 {
-    if (msg == WM_LBUTTONDOWN)
+    if (msg == WM_LBUTTONDOWN && !start_system_move(w))
         begin_drag(w, lp);
     else if (msg == WM_MOUSEMOVE && dragging)
         follow_cursor(lp);

@@ -195,12 +195,12 @@ void parse_data_line(const std::string& line, StyleLine& v)
 void clamp_placement(int place[4])
 {
     const plat::Rect desk = plat::desktop_rect();
-    if (place[0] < 0 || place[0] > desk.right)
-        place[0] = 0;
-    if (place[1] < 0 || place[1] > desk.bottom)
-        place[1] = 0;
-    place[2] = std::min(place[2], desk.right);
-    place[3] = std::min(place[3], desk.bottom);
+    if (place[0] < desk.left || place[0] > desk.right)
+        place[0] = desk.left;
+    if (place[1] < desk.top || place[1] > desk.bottom)
+        place[1] = desk.top;
+    place[2] = std::min(place[2], desk.right - desk.left);
+    place[3] = std::min(place[3], desk.bottom - desk.top);
 }
 
 int sane_ticker_loc(int bits)
@@ -306,11 +306,11 @@ int use_default_style()
 
 int use_no_file_style(Menu menu, int place[4])
 {
-    const plat::Rect desk = plat::desktop_rect();
-    place[0] = 10;
-    place[1] = 5;
-    place[2] = desk.right / 3;
-    place[3] = desk.bottom / 2;
+    const plat::Rect screen = plat::primary_screen_rect();
+    place[0] = screen.left + 10;
+    place[1] = screen.top + 5;
+    place[2] = (screen.right - screen.left) / 3;
+    place[3] = (screen.bottom - screen.top) / 2;
     fiddle_file_menu('D', menu);
     plat::enable_menu_item(menu, CMD_STYLE_FILE, false);
     return use_default_style();

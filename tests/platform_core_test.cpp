@@ -1,12 +1,16 @@
 // The platform core: messages, timers, keys, mouse, painting, menus, boxes.
 #include "platform/internal.h"
 
+#include <QAction>
 #include <QDialog>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -265,6 +269,11 @@ TEST_F(PlatformCore, PaintPassErasesThenPaintsWithTheOwnContext)
 
 // ---- geometry ------------------------------------------------------------------------------
 
+struct HideCounter : QObject {
+    bool eventFilter(QObject*, QEvent* e) override { return count += e->type() == QEvent::Hide, false; }
+    int count = 0;
+};
+
 TEST_F(PlatformCore, MenuBarTakesClientSpaceAndCaptionChangesKeepTheClient)
 {
     make(load_menu("MAINMENU"));
@@ -275,11 +284,27 @@ TEST_F(PlatformCore, MenuBarTakesClientSpaceAndCaptionChangesKeepTheClient)
     set_menu_shown(w, false);
     EXPECT_GT(client_rect(w).bottom, with_bar.bottom);
 
+    // The same window, at the same place: one made anew loses both its place and the keyboard.
     const Rect client = client_rect(w);
+    const QWindow* native = widget_of(w)->windowHandle();
+    const QRect inside = native->geometry();
+    HideCounter hides;
+    widget_of(w)->installEventFilter(&hides);
     set_caption(w, false);
     set_topmost(w, true);
-    EXPECT_TRUE(widget_of(w)->isVisible());
+    set_caption(w, true);
+    set_caption(w, false);
+    EXPECT_EQ(hides.count, 0);
     EXPECT_EQ(qrect(client_rect(w)), qrect(client));
+    EXPECT_EQ(widget_of(w)->windowHandle(), native);
+    EXPECT_EQ(native->geometry(), inside);
+    EXPECT_TRUE(native->flags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(native->flags() & Qt::WindowTitleHint);
+
+    // What is read is what is put back.
+    const Rect before = window_rect(w);
+    set_window_pos(w, before.left, before.top, before.right - before.left, before.bottom - before.top);
+    EXPECT_EQ(qrect(window_rect(w)), qrect(before));
 
     set_window_pos(w, 50, 60, 300, 200);
     EXPECT_EQ(qrect(window_rect(w)).topLeft(), QPoint(50, 60));
@@ -328,6 +353,34 @@ TEST_F(PlatformCore, MenuTemplatesParseAndItemsSendCommands)
     EXPECT_EQ(params_of(WM_COMMAND), (std::vector<std::uintptr_t>{7001, 7029}));
     EXPECT_FALSE(menu_item_checked(m, 7001));
     EXPECT_EQ(only(WM_COMMAND).back().lp, 0);
+}
+
+// Every command item of the bar: whether it shows a mark, and whether that mark is on.
+std::vector<std::pair<bool, bool>> marks(Menu m)
+{
+    std::vector<std::pair<bool, bool>> out;
+    const QList<QAction*> actions = menu_bar_of(m)->findChildren<QAction*>();
+    for (int id : menu_item_ids(m))
+        for (QAction* a : actions)
+            if (a->menu() == nullptr && a->text().toStdString() == menu_item_text(m, id))
+                out.push_back({a->isCheckable(), a->isChecked()});
+    return out;
+}
+
+TEST_F(PlatformCore, OnlyCheckedItemsShowAMark)
+{
+    Menu m = load_menu("MAINMENU");
+    ASSERT_NE(m, nullptr);
+    make(m);
+    const std::vector<int> ids = menu_item_ids(m);
+    for (int id : ids)
+        check_menu_item(m, id, false);
+    check_menu_item(m, ids[1], true);
+    trigger_menu_item(w, ids[1]);   // a click leaves the mark as the program set it
+    trigger_menu_item(w, ids[2]);
+    std::vector<std::pair<bool, bool>> expected(ids.size(), {false, false});
+    expected[1] = {true, true};
+    EXPECT_EQ(marks(m), expected);
 }
 
 // ---- message boxes and the drag outline ---------------------------------------------------------

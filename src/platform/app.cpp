@@ -58,13 +58,35 @@ int beep_count()
     return beeps;
 }
 
+namespace {
+
+Rect rect_of_screen(const QRect& r)
+{
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+}  // namespace
+
+// Only on X11 can the clock put itself where it was and stay above other
+// windows, so a Wayland session's XWayland is taken first, unless the user
+// names a platform; Wayland itself still serves where there is no X11.
+void prefer_x11()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+}
+
+// Every monitor together: a clock may be kept on any of them.
 Rect desktop_rect()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr)
-        return {0, 0, 0, 0};
-    const QSize size = screen->geometry().size();
-    return {0, 0, size.width(), size.height()};
+    return screen != nullptr ? rect_of_screen(screen->virtualGeometry()) : Rect{0, 0, 0, 0};
+}
+
+Rect primary_screen_rect()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? rect_of_screen(screen->geometry()) : Rect{0, 0, 0, 0};
 }
 
 }  // namespace plat

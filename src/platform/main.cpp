@@ -54,6 +54,7 @@ int main(int argc, char** argv)
         std::fputs(text, stdout);
         return 0;
     }
+    plat::prefer_x11();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     name_the_application();

@@ -223,11 +223,19 @@ QAction* action_of(Menu m, int id)
 
 // ---- building the bar ------------------------------------------------------------------
 
+// Only a checked item is checkable: Qt draws an empty box beside every
+// checkable item, where a Win32 menu shows nothing.
+void show_mark(QAction* a, bool checked)
+{
+    a->setCheckable(checked);
+    a->setChecked(checked);
+}
+
 // Qt would flip the check mark on a click; here only the program sets it.
 void command_chosen(Menu m, const MenuNode* node)
 {
     if (QAction* a = action_of(m, node->id))
-        a->setChecked(node->checked);
+        show_mark(a, node->checked);
     if (is_window(m->window))
         send_message(m->window, WM_COMMAND, std::uintptr_t(node->id), 0);
 }
@@ -255,8 +263,7 @@ void add_item(Menu m, QWidget* parent, const MenuNode& node, QMenu* into, QMenuB
     }
     // The text after the tab shows in the shortcut column; it is no shortcut.
     auto* action = new QAction(text, parent);
-    action->setCheckable(true);
-    action->setChecked(node.checked);
+    show_mark(action, node.checked);
     action->setEnabled(!node.grayed);
     QObject::connect(action, &QAction::triggered, action, [m, &node] { command_chosen(m, &node); });
     m->actions[node.id] = action;
@@ -318,7 +325,7 @@ void check_menu_item(Menu m, int id, bool checked)
         return;
     node->checked = checked;
     if (QAction* a = action_of(m, id))
-        a->setChecked(checked);
+        show_mark(a, checked);
 }
 
 void enable_menu_item(Menu m, int id, bool enabled)

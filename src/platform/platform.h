@@ -67,11 +67,13 @@ using WndProc = std::intptr_t (*)(Window, unsigned msg, std::uintptr_t wp, std::
 // ---- application ----------------------------------------------------------
 // The process entry lives in the platform (main.cpp); it calls the program's
 // start-up with the command-line text: the arguments joined by single blanks.
+void prefer_x11();                   // before the application starts: X11 over Wayland where both serve
 void post_quit(int exit_code);       // ends run_message_loop once the current handler returns
 int run_message_loop();              // returns the exit code given to post_quit
 void beep();                         // MessageBeep(0)
 int beep_count();                    // beeps so far, for tests
-Rect desktop_rect();                 // {0, 0, screen width, screen height}
+Rect desktop_rect();                 // the bounding rectangle of every screen (the virtual desktop)
+Rect primary_screen_rect();          // the primary screen alone
 
 // ---- changes of the time of day ----------------------------------------------
 // Timers count elapsed time; a window that shows the time of day must hear when it moved otherwise.
@@ -138,6 +140,12 @@ void set_focus(Window w);
 void set_window_text(Window w, const char* text);
 std::string window_text(Window w);
 Window get_parent(Window w);          // a dialog's owner
+
+// Where the window system places windows itself (Wayland), dragging is handed
+// to it: true when it has taken the drag over from this button press.
+bool start_system_move(Window w);
+// False where the window system keeps no window above the others on request.
+bool can_stay_on_top();
 
 // The cursor stays with this window while a button is held.
 void capture_mouse(Window w);

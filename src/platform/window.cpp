@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QMainWindow>
@@ -14,6 +15,7 @@
 #include <QPaintEvent>
 #include <QPointer>
 #include <QTimer>
+#include <QWindow>
 
 #include <deque>
 #include <map>
@@ -45,9 +47,11 @@ struct WindowObj {
     Mailbox* mailbox = nullptr;
     std::map<int, QTimer*> timers;
     DCObj dc;
-    // The whole-window rectangle asked for before the frame was known.
-    bool frame_pending = false;
+    // The whole-window rectangle asked for before the frame was known, and
+    // the timer that looks for the frame until it comes or is given up.
     Rect wanted{};
+    QTimer* frame_watch = nullptr;
+    int frame_looks_left = 0;
 };
 
 namespace {
@@ -188,12 +192,22 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override { deliver_mouse(handle, WM_MOUSEMOVE, e); }
 };
 
+// Read from the window system's own window each time: the frame comes and goes
+// with the window manager's decorations, and a widget's cached frame lags behind.
 QMargins frame_margins(const QWidget* top)
 {
+    if (const QWindow* native = top->windowHandle())
+        return native->frameMargins();
     const QRect frame = top->frameGeometry();
     const QRect inner = top->geometry();
     return QMargins(inner.left() - frame.left(), inner.top() - frame.top(),
                     frame.right() - inner.right(), frame.bottom() - inner.bottom());
+}
+
+QRect inner_geometry(const QWidget* top)
+{
+    const QWindow* native = top->windowHandle();
+    return native != nullptr ? native->geometry() : top->geometry();
 }
 
 bool frame_known(const QWidget* top)
@@ -201,22 +215,40 @@ bool frame_known(const QWidget* top)
     return !frame_margins(top).isNull();
 }
 
+// The inside is placed, not the frame, so that a rectangle read with
+// window_rect and given back here lands exactly where it was, frame or not.
 void place_whole_window(QWidget* top, const Rect& r)
 {
     const QMargins m = frame_margins(top);
-    top->move(r.left, r.top);
-    top->resize(std::max(1, r.right - r.left - m.left() - m.right()),
-                std::max(1, r.bottom - r.top - m.top() - m.bottom()));
+    top->setGeometry(r.left + m.left(), r.top + m.top(), std::max(1, r.right - r.left - m.left() - m.right()),
+                     std::max(1, r.bottom - r.top - m.top() - m.bottom()));
 }
 
-// The window manager adds its frame only once the window is mapped; the
-// whole-window size asked for before is then honoured by a second placement.
-void settle_frame(Window w)
+// The window manager puts its frame round the window a moment after it shows,
+// without moving the inside; the whole-window rectangle asked for is honoured
+// once the frame is seen. Where none comes (no window manager, no
+// decorations) the window stays as first placed.
+constexpr int frame_look_ms = 20;
+constexpr int frame_looks = 150;
+
+void look_for_frame(Window w)
 {
-    if (!w->frame_pending || !w->top || !frame_known(w->top))
-        return;
-    w->frame_pending = false;
-    place_whole_window(w->top, w->wanted);
+    const bool known = w->top && frame_known(w->top);
+    if (known || --w->frame_looks_left <= 0)
+        w->frame_watch->stop();
+    if (known)
+        place_whole_window(w->top, w->wanted);
+}
+
+void watch_for_frame(Window w, const Rect& r)
+{
+    w->wanted = r;
+    w->frame_looks_left = frame_looks;
+    if (w->frame_watch == nullptr) {
+        w->frame_watch = new QTimer(w->mailbox);
+        QObject::connect(w->frame_watch, &QTimer::timeout, w->mailbox, [w] { look_for_frame(w); });
+    }
+    w->frame_watch->start(frame_look_ms);
 }
 
 class ClockWindow : public QMainWindow {
@@ -224,14 +256,6 @@ public:
     Window handle = nullptr;
 
 protected:
-    bool event(QEvent* e) override
-    {
-        const bool done = QMainWindow::event(e);
-        if (e->type() == QEvent::Move || e->type() == QEvent::Resize || e->type() == QEvent::Show)
-            if (is_window(handle))
-                settle_frame(handle);
-        return done;
-    }
     // The window manager's close button: the procedure decides.
     void closeEvent(QCloseEvent* e) override
     {
@@ -242,48 +266,55 @@ protected:
     void keyReleaseEvent(QKeyEvent* e) override { deliver_key_release(handle, e); }
 };
 
+// A Wayland client neither knows nor sets where its windows are, and nothing
+// there keeps a window above the others.
+bool compositor_places_windows()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+// Without a caption the frame keeps its sizing border where the window manager
+// draws it; Qt's own Wayland decoration is all or nothing.
 Qt::WindowFlags top_flags(bool caption, bool topmost)
 {
     Qt::WindowFlags flags = Qt::Window;
     if (!caption)
-        flags |= Qt::CustomizeWindowHint;
+        flags |= compositor_places_windows() ? Qt::FramelessWindowHint : Qt::CustomizeWindowHint;
     if (topmost)
         flags |= Qt::WindowStaysOnTopHint;
     return flags;
 }
 
-// Changing flags hides a top-level widget; the inner geometry is put back so
-// that the client area stays where it was.
+// Flags change on the window that is already there: a window made anew would
+// lose its place in the window manager's eyes and the keyboard with it.
 void apply_flags(Window w)
 {
     QWidget* top = w->top;
-    const QRect inner = top->geometry();
-    const bool visible = top->isVisible();
-    const bool active = top->isActiveWindow();
-    top->setWindowFlags(top_flags(w->caption, w->topmost));
-    top->setGeometry(inner);
-    if (visible)
-        top->show();
-    // The window is mapped anew; keep the keyboard so that Esc can bring the bars back.
-    if (active)
-        top->activateWindow();
+    const Qt::WindowFlags flags = top_flags(w->caption, w->topmost);
+    // A frame that comes or goes now is not the one a placement was waiting for.
+    if (w->frame_watch != nullptr)
+        w->frame_watch->stop();
+    QWindow* native = top->windowHandle();
+    if (native == nullptr) {
+        top->setWindowFlags(flags);
+        return;
+    }
+    top->overrideWindowFlags(flags);
+    native->setFlags(flags);
 }
 
 // The frame may be known as soon as the window shows, or only later when the
 // window manager has put it on; either way the whole window ends up at r.
 void show_whole_window(Window w, const Rect& r)
 {
-    w->frame_pending = false;
+    if (w->frame_watch != nullptr)
+        w->frame_watch->stop();
     place_whole_window(w->top, r);
     w->top->show();
-    if (frame_known(w->top)) {
+    if (frame_known(w->top))
         place_whole_window(w->top, r);
-        return;
-    }
-    w->wanted = r;
-    w->frame_pending = true;
-    // Where no frame ever appears, a later move must not be taken for it.
-    QTimer::singleShot(3000, w->mailbox, [w] { w->frame_pending = false; });
+    else
+        watch_for_frame(w, r);
 }
 
 }  // namespace
@@ -311,6 +342,9 @@ void unregister_window(Window w)
     for (auto& [id, timer] : w->timers)
         timer->stop();
     w->timers.clear();
+    if (w->frame_watch != nullptr)
+        w->frame_watch->stop();
+    w->frame_watch = nullptr;
     // Deleting the mailbox also drops the messages still queued for it; later
     // would be too late if this runs inside one of its own deliveries.
     w->mailbox->deleteLater();
@@ -510,7 +544,7 @@ Rect window_rect(Window w)
     QWidget* top = widget_of(w);
     if (top == nullptr)
         return Rect{0, 0, 0, 0};
-    QRect whole = top->frameGeometry();
+    QRect whole = inner_geometry(top).marginsAdded(frame_margins(top));
     whole.setSize(whole.size().grownBy(expected_frame(top)));
     return rect_of(whole);
 }
@@ -605,6 +639,18 @@ Window get_parent(Window w)
     if (top == nullptr || top->parentWidget() == nullptr)
         return nullptr;
     return window_of(top->parentWidget()->window());
+}
+
+bool start_system_move(Window w)
+{
+    QWidget* top = widget_of(w);
+    QWindow* native = top != nullptr ? top->windowHandle() : nullptr;
+    return native != nullptr && compositor_places_windows() && native->startSystemMove();
+}
+
+bool can_stay_on_top()
+{
+    return !compositor_places_windows();
 }
 
 void capture_mouse(Window w)

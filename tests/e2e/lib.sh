@@ -7,7 +7,8 @@ passed=0
 failed=0
 work=$(mktemp -d)
 xvfb=""
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+wm=""
+trap 'kill $wm $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 
 start_display() {  # Xvfb on the first free display from TAVRIN_E2E_DISPLAY; extra arguments go to Xvfb
   display=":${TAVRIN_E2E_DISPLAY:-71}"
@@ -19,6 +20,20 @@ start_display() {  # Xvfb on the first free display from TAVRIN_E2E_DISPLAY; ext
   export DISPLAY=$display
   for _ in $(seq 60); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.25; done
 }
+start_openbox() {  # openbox manages the windows of $DISPLAY from here on, with its stock settings
+  openbox --sm-disable --config-file /etc/xdg/openbox/rc.xml >/dev/null 2>&1 &
+  wm=$!
+  for _ in $(seq 40); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return
+    sleep 0.25
+  done
+}
+
+stop_openbox() {
+  kill $wm 2>/dev/null; wait $wm 2>/dev/null; wm=""
+  xprop -root -remove _NET_SUPPORTING_WM_CHECK 2>/dev/null
+}
+
 unset QT_QPA_PLATFORM
 export FONTCONFIG_FILE="$(cd "$(dirname "$0")/../fonts" && pwd)/standard.conf"
 
@@ -54,6 +69,12 @@ press() {  # a key pressed with Alt held, as a person does it; true when the clo
   for _ in $(seq 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.25; done
   if kill -0 "$pid" 2>/dev/null; then kill "$pid"; wait "$pid"; return 1; fi
   wait "$pid" || true
+}
+
+frame() {  # "x y w h" of the clock window with the window manager's frame round it, if any
+  extents=$(xprop -id "$wid" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ' | tr , ' ')
+  geometry | { read -r x y w h; set -- ${extents:-0 0 0 0}
+    echo "$((x - $1)) $((y - $3)) $((w + $1 + $2)) $((h + $3 + $4))"; }
 }
 
 placement() { sed -n 2p "$work/tavrin.sty" | sed 's/^[^(]*(\([-0-9]*\),\([-0-9]*\))(\([0-9]*\),\([0-9]*\)).*/\1 \2 \3 \4/'; }

@@ -1,0 +1,1 @@
+tavrin_test(test_screens standard screens_test.cpp)
