@@ -699,12 +699,11 @@ enum : int {
     truetype_button = 1038,
     choose_font_button = 1039,
 };
-constexpr int time_field_size = 20;
 constexpr int fudge_zero = 1800;   // shown as 30:00: the display changes at the real boundaries
 
 void show_min_sec(plat::Window dlg, int id, int secs)
 {
-    char text[time_field_size];
+    char text[field_chars];
     std::snprintf(text, sizeof text, "%d:%02d", secs / 60, secs % 60);
     plat::set_dlg_item_text(dlg, id, text);
 }
@@ -712,7 +711,7 @@ void show_min_sec(plat::Window dlg, int id, int secs)
 // The typed minutes:seconds as seconds; -1 when the field holds no number.
 int typed_min_sec(plat::Window dlg, int id)
 {
-    char text[time_field_size];
+    char text[field_chars];
     plat::get_dlg_item_text(dlg, id, text, sizeof text);
     int minutes = 0, seconds = 0;
     return normalize_time_field('M', text, &minutes, &seconds) ? minutes * 60 + seconds : -1;
