@@ -1,45 +1,21 @@
 // The About box and the help viewers, opened from the clock's menu as a user does.
-#include "platform/internal.h"
-#include "tavrin.h"
+#include "dialog_harness.h"
 
-#include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <fstream>
-#include <string>
-#include <vector>
 
 using namespace plat;
+using namespace harness;
 
 namespace {
-
-std::time_t fake_now = 0;
-std::time_t fake_clock() { return fake_now; }
-std::time_t at(int h, int m, int s) { return std::time_t(h) * 3600 + m * 60 + s; }
-
-void settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QApplication::processEvents();
-}
-
-std::string text_of(Window dlg, int id)
-{
-    static char buf[8192];
-    get_dlg_item_text(dlg, id, buf, sizeof buf);
-    return buf;
-}
 
 template <class T>
 T* item(Window dlg, int id)
@@ -56,46 +32,18 @@ std::string lf(std::string text)
     return text;
 }
 
-class AboutHelp : public ::testing::Test {
+class AboutHelp : public Clock {
 protected:
-    QTemporaryDir scratch;
-    QString home;
-    Window w = nullptr;
     std::vector<Window> opened;   // every dialog, in the order it was shown
 
-    // As at start-up: no style file, so the default style and placement.
+    // As at start-up: the default style and placement.
     void SetUp() override
     {
-        home = QDir::currentPath();
-        QDir::setCurrent(scratch.path());
+        Clock::SetUp();
         fake_now = at(12, 25, 0);
-        set_clock_function(fake_clock);
-        dv_cnt = 0;
-        clk.time_source = 0;
-        clk.fudge_secs = 0;
-        init_stl();
-        Menu menu = load_menu("MAINMENU");
-        fiddle_file_menu('F', menu);
-        ASSERT_EQ(get_style('F', menu, ww_pos_size), 0);
-        w = create_window({"QZClockClass", "the Tavrin Clock", ww_pos_size[0], ww_pos_size[1], ww_pos_size[2],
-                           ww_pos_size[3], menu, MainWndProc});
-        ASSERT_NE(w, nullptr);
-        settle();
+        open(ww_pos_size[0], ww_pos_size[1], ww_pos_size[2], ww_pos_size[3], MainWndProc);
         set_dialog_hook([this](Window dlg, int) { opened.push_back(dlg); });
     }
-
-    void TearDown() override
-    {
-        set_dialog_hook(nullptr);
-        if (w && is_window(w))
-            send_message(w, WM_CLOSE, 0, 0);
-        settle();
-        close_stl();
-        set_clock_function(nullptr);
-        QDir::setCurrent(home);
-    }
-
-    void command(int id) { send_message(w, WM_COMMAND, id, 0); settle(); }
 
     Window viewer(int id)
     {
@@ -107,8 +55,7 @@ protected:
     void next_increment()
     {
         fake_now += 300;
-        send_message(w, WM_TIMER, increment_timer, 0);
-        settle();
+        tick(increment_timer);
     }
 
     std::string data_line_of_style_file()
