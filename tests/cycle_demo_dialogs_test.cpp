@@ -155,6 +155,7 @@ TEST_F(SettingDialogs, SetColorsNowOutsideTheSpanReversesAtOnce)
     EXPECT_EQ(colours(), (Colours{fig0, back0, digit0}));
     EXPECT_FALSE(timer_active(w, colors_now_timer));
     EXPECT_EQ(clk.next_rvrse, &clk.rvrse_start);
+    EXPECT_EQ(style_source, 'F');   // the cycle's own changes are not the user's
 }
 
 TEST_F(SettingDialogs, SetColorsNowInsideTheSpanBlinksForHalfASecond)

@@ -311,22 +311,11 @@ TEST_F(ClockWindow, ReversalPostsRestoreThenReverseWhenTheSpanEnds)
 
 // ---- dialogs ----------------------------------------------------------------------------------------
 
-// Dialogs end with whatever result the test gives; what the window does with it is the point.
-void answer_dialogs_with(std::vector<int> results)
+TEST_F(ClockWindow, TickerDialogResults)
 {
-    static std::vector<int> queue;
-    queue = std::move(results);
-    set_dialog_hook([](Window dlg, int) {
-        int result = queue.front();
-        queue.erase(queue.begin());
-        end_dialog(dlg, result);
-    });
-}
-
-TEST_F(ClockWindow, TickerCycleAndDemoDialogResults)
-{
+    // The dialog ends at once with the result; what the window does with it is the point.
     open();
-    answer_dialogs_with({DLG_DEFAULT_ACTION});
+    set_dialog_hook([](Window d, int) { end_dialog(d, DLG_DEFAULT_ACTION); });
     command(CMD_TICKER);
     EXPECT_TRUE(ini_bits & ticker_on);
     EXPECT_EQ(timer_interval(w, ticker_timer), 1000);
@@ -334,29 +323,11 @@ TEST_F(ClockWindow, TickerCycleAndDemoDialogResults)
     EXPECT_TRUE(menu_item_checked(menu, CMD_TICKER));
     EXPECT_EQ(style_source, 'R');
 
-    answer_dialogs_with({DLG_REMOVE_TICKER});
+    set_dialog_hook([](Window d, int) { end_dialog(d, DLG_REMOVE_TICKER); });
     command(CMD_TICKER);
     EXPECT_FALSE(ini_bits & ticker_on);
     EXPECT_FALSE(timer_active(w, ticker_timer));
     EXPECT_FALSE(menu_item_checked(menu, CMD_TICKER));
-
-    style_source = 'F';
-    answer_dialogs_with({DLG_DEFAULT_ACTION});
-    stl.rgbFig = 0x445566;
-    command(CMD_PERIODIC);
-    EXPECT_EQ(rgbCCFig, 0x445566u);
-    EXPECT_TRUE(menu_item_checked(menu, CMD_PERIODIC));
-    EXPECT_EQ(style_source, 'F');
-
-    // Stopping a demo with cycling on puts the scheduled colours back (12:24 is inside the span).
-    non_ini_bits |= cycle_on;
-    stl.rgbFig = 0x999999;
-    answer_dialogs_with({DLG_DEFAULT_ACTION, DLG_REMOVE});
-    command(CMD_DEMO);
-    EXPECT_TRUE(menu_item_checked(menu, CMD_DEMO));
-    command(CMD_DEMO);
-    EXPECT_FALSE(menu_item_checked(menu, CMD_DEMO));
-    EXPECT_EQ(stl.rgbFig, 0x445566u);
 }
 
 // ---- closing -------------------------------------------------------------------------------------
