@@ -22,9 +22,10 @@ bool same(const Rect& a, const Rect& b)
 
 class ClockWindow : public Clock {
 protected:
-    // The clock window with a client area of exactly width x height.
-    void open(int width = 400, int height = 300)
+    // The clock window with a client area of exactly 400 x 300.
+    void open()
     {
+        const int width = 400, height = 300;
         Clock::open(100, 100, width, height, watched_proc);
         Rect outer = window_rect(w), inner = client_rect(w);
         set_window_pos(w, outer.left, outer.top, width + (outer.right - outer.left) - inner.right,
@@ -37,11 +38,19 @@ protected:
     void key(char c) { send_message(w, WM_CHAR, unsigned(c), 0); settle(); }
 };
 
+class OpenClock : public ClockWindow {
+protected:
+    void SetUp() override
+    {
+        ClockWindow::SetUp();
+        open();
+    }
+};
+
 // ---- colours ----------------------------------------------------------------------
 
-TEST_F(ClockWindow, CycleColoursSwapsTwoAndRotatesThree)
+TEST_F(OpenClock, CycleColoursSwapsTwoAndRotatesThree)
 {
-    open();
     Colours start = colours();
     key('c');
     EXPECT_EQ(colours(), (Colours{start.fig, start.back, start.digit}));
@@ -73,9 +82,8 @@ TEST_F(ClockWindow, CycleColoursSwapsTwoAndRotatesThree)
     EXPECT_EQ(style_source, 'F');   // the cycle's own changes are not the user's
 }
 
-TEST_F(ClockWindow, PresetsWithThreeColoursAlreadyOn)
+TEST_F(OpenClock, PresetsWithThreeColoursAlreadyOn)
 {
-    open();
     command(CMD_3_COLOR);
     EXPECT_TRUE(menu_item_enabled(menu, CMD_COLOR_DIGIT));
     command(CMD_VORLA);
@@ -90,9 +98,8 @@ TEST_F(ClockWindow, PresetsWithThreeColoursAlreadyOn)
     EXPECT_FALSE(menu_item_enabled(menu, CMD_COLOR_DIGIT));
 }
 
-TEST_F(ClockWindow, ColourDialogChangesOnlyWhatWasPicked)
+TEST_F(OpenClock, ColourDialogChangesOnlyWhatWasPicked)
 {
-    open();
     COLORREF offered = 0;
     set_choose_color_hook([&offered](COLORREF& c, COLORREF custom[16]) {
         offered = c;
@@ -118,9 +125,8 @@ TEST_F(ClockWindow, ColourDialogChangesOnlyWhatWasPicked)
 
 // ---- style attributes and File-menu choices ---------------------------------------------------
 
-TEST_F(ClockWindow, MostRecentIsIgnoredRightAfterAChange)
+TEST_F(OpenClock, MostRecentIsIgnoredRightAfterAChange)
 {
-    open();
     command(CMD_SHAPE_RECT);
     EXPECT_EQ(stl.shape, CMD_SHAPE_RECT);
     EXPECT_TRUE(menu_item_checked(menu, CMD_SHAPE_RECT));
@@ -137,9 +143,8 @@ TEST_F(ClockWindow, MostRecentIsIgnoredRightAfterAChange)
     EXPECT_TRUE(menu_item_checked(menu, CMD_STYLE_RECENT));
 }
 
-TEST_F(ClockWindow, CommandsThatChangeNothingDoNotRepaint)
+TEST_F(OpenClock, CommandsThatChangeNothingDoNotRepaint)
 {
-    open();
     command(CMD_DIV_12);   // already 12 divisions
     command(CMD_SHAPE_CIRCLE);
     EXPECT_EQ(paints, 0);
@@ -178,9 +183,8 @@ TEST_F(ClockWindow, MilitaryCentringAndAnchorToggle)
 
 // ---- bars, size, place -------------------------------------------------------------------------
 
-TEST_F(ClockWindow, EscapeHidesAndShowsTheBars)
+TEST_F(OpenClock, EscapeHidesAndShowsTheBars)
 {
-    open();
     key(27);
     EXPECT_FALSE(ini_bits & bars_shown);
     EXPECT_FALSE(menu_shown(w));
@@ -194,11 +198,10 @@ TEST_F(ClockWindow, EscapeHidesAndShowsTheBars)
     EXPECT_EQ(style_source, 'F');   // hiding the bars is not a style change
 }
 
-TEST_F(ClockWindow, SquareItKeepsTheCornerAndAveragesTheSides)
+TEST_F(OpenClock, SquareItKeepsTheCornerAndAveragesTheSides)
 {
-    open(400, 300);
     Rect before = window_rect(w);
-    key('s');
+    key('s');   // 400 x 300 on opening: the sides average 350
     Rect client = client_rect(w);
     EXPECT_EQ(client.right - client.left, 350);
     EXPECT_EQ(client.bottom - client.top, 350);
@@ -259,18 +262,16 @@ TEST_F(ClockWindow, ContractingEndsAtTheFirstStepOfTheNewHour)
     EXPECT_EQ(clk.drawn_hour, &clk.disp_hour);
 }
 
-TEST_F(ClockWindow, QuarterTimerEntersTheContractingPhase)
+TEST_F(OpenClock, QuarterTimerEntersTheContractingPhase)
 {
-    open();
     tick(quarter_timer);
     EXPECT_TRUE(run_bits & contracting);
     EXPECT_FALSE(timer_active(w, quarter_timer));
     EXPECT_STREQ(clk.units_digit, "1");
 }
 
-TEST_F(ClockWindow, TickerBlinksAndRepaintsOnlyItsRectangleAtThePhaseEdges)
+TEST_F(OpenClock, TickerBlinksAndRepaintsOnlyItsRectangleAtThePhaseEdges)
 {
-    open();
     ini_bits |= ticker_on;
     Rect mark = tckr_rect[ini_bits & ticker_loc_mask];
     ticker_count = ticker_switch_at;   // as after an increment: dark first
@@ -285,18 +286,16 @@ TEST_F(ClockWindow, TickerBlinksAndRepaintsOnlyItsRectangleAtThePhaseEdges)
         EXPECT_TRUE(same(r, mark));
 }
 
-TEST_F(ClockWindow, AnIncrementDarkensTheTicker)
+TEST_F(OpenClock, AnIncrementDarkensTheTicker)
 {
-    open();
     run_bits |= ticker_lit;
     tick(increment_timer);
     EXPECT_FALSE(run_bits & ticker_lit);
     EXPECT_EQ(ticker_count, ticker_switch_at);
 }
 
-TEST_F(ClockWindow, ReversalPostsRestoreThenReverseWhenTheSpanEnds)
+TEST_F(OpenClock, ReversalPostsRestoreThenReverseWhenTheSpanEnds)
 {
-    open();
     non_ini_bits |= cycle_on;
     rgbCCBkgrnd = 0x010101;
     rgbCCFig = 0x020202;
@@ -311,10 +310,9 @@ TEST_F(ClockWindow, ReversalPostsRestoreThenReverseWhenTheSpanEnds)
 
 // ---- dialogs ----------------------------------------------------------------------------------------
 
-TEST_F(ClockWindow, TickerDialogResults)
+TEST_F(OpenClock, TickerDialogResults)
 {
     // The dialog ends at once with the result; what the window does with it is the point.
-    open();
     set_dialog_hook([](Window d, int) { end_dialog(d, DLG_DEFAULT_ACTION); });
     command(CMD_TICKER);
     EXPECT_TRUE(ini_bits & ticker_on);
@@ -332,9 +330,8 @@ TEST_F(ClockWindow, TickerDialogResults)
 
 // ---- closing -------------------------------------------------------------------------------------
 
-TEST_F(ClockWindow, AltF9EndsWithoutSavingAndRecordsThePlacement)
+TEST_F(OpenClock, AltF9EndsWithoutSavingAndRecordsThePlacement)
 {
-    open();
     Rect r = window_rect(w);
     send_message(w, WM_SYSKEYUP, VK_F9, 0);
     settle();
