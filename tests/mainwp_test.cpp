@@ -270,7 +270,7 @@ TEST_F(OpenClock, QuarterTimerEntersTheContractingPhase)
     EXPECT_STREQ(clk.units_digit, "1");
 }
 
-TEST_F(OpenClock, TickerBlinksAndRepaintsOnlyItsRectangleAtThePhaseEdges)
+TEST_F(OpenClock, TickerBlinksRepaintingOnlyItsRectangleAndAnIncrementDarkensIt)
 {
     ini_bits |= ticker_on;
     Rect mark = tckr_rect[ini_bits & ticker_loc_mask];
@@ -284,11 +284,9 @@ TEST_F(OpenClock, TickerBlinksAndRepaintsOnlyItsRectangleAtThePhaseEdges)
     ASSERT_EQ(erased.size(), 4u);
     for (const Rect& r : erased)
         EXPECT_TRUE(same(r, mark));
-}
 
-TEST_F(OpenClock, AnIncrementDarkensTheTicker)
-{
-    run_bits |= ticker_lit;
+    run_bits |= ticker_lit;   // an increment darkens it and starts the dark phase again
+    ticker_count = 0;
     tick(increment_timer);
     EXPECT_FALSE(run_bits & ticker_lit);
     EXPECT_EQ(ticker_count, ticker_switch_at);
