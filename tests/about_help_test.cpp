@@ -1,45 +1,22 @@
 // The About box and the help viewers, opened from the clock's menu as a user does.
-#include "platform/internal.h"
-#include "tavrin.h"
+#include "dialog_harness.h"
 
-#include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <string>
-#include <vector>
 
 using namespace plat;
+using namespace harness;
 
 namespace {
-
-std::time_t fake_now = 0;
-std::time_t fake_clock() { return fake_now; }
-std::time_t at(int h, int m, int s) { return std::time_t(h) * 3600 + m * 60 + s; }
-
-void settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QApplication::processEvents();
-}
-
-std::string text_of(Window dlg, int id)
-{
-    static char buf[8192];
-    get_dlg_item_text(dlg, id, buf, sizeof buf);
-    return buf;
-}
 
 template <class T>
 T* item(Window dlg, int id)
@@ -56,46 +33,18 @@ std::string lf(std::string text)
     return text;
 }
 
-class AboutHelp : public ::testing::Test {
+class AboutHelp : public Clock {
 protected:
-    QTemporaryDir scratch;
-    QString home;
-    Window w = nullptr;
     std::vector<Window> opened;   // every dialog, in the order it was shown
 
-    // As at start-up: no style file, so the default style and placement.
+    // As at start-up: the default style and placement.
     void SetUp() override
     {
-        home = QDir::currentPath();
-        QDir::setCurrent(scratch.path());
+        Clock::SetUp();
         fake_now = at(12, 25, 0);
-        set_clock_function(fake_clock);
-        dv_cnt = 0;
-        clk.time_source = 0;
-        clk.fudge_secs = 0;
-        init_stl();
-        Menu menu = load_menu("MAINMENU");
-        fiddle_file_menu('F', menu);
-        ASSERT_EQ(get_style('F', menu, ww_pos_size), 0);
-        w = create_window({"QZClockClass", "the Tavrin Clock", ww_pos_size[0], ww_pos_size[1], ww_pos_size[2],
-                           ww_pos_size[3], menu, MainWndProc});
-        ASSERT_NE(w, nullptr);
-        settle();
+        open(ww_pos_size[0], ww_pos_size[1], ww_pos_size[2], ww_pos_size[3], MainWndProc);
         set_dialog_hook([this](Window dlg, int) { opened.push_back(dlg); });
     }
-
-    void TearDown() override
-    {
-        set_dialog_hook(nullptr);
-        if (w && is_window(w))
-            send_message(w, WM_CLOSE, 0, 0);
-        settle();
-        close_stl();
-        set_clock_function(nullptr);
-        QDir::setCurrent(home);
-    }
-
-    void command(int id) { send_message(w, WM_COMMAND, id, 0); settle(); }
 
     Window viewer(int id)
     {
@@ -107,8 +56,7 @@ protected:
     void next_increment()
     {
         fake_now += 300;
-        send_message(w, WM_TIMER, increment_timer, 0);
-        settle();
+        tick(increment_timer);
     }
 
     std::string data_line_of_style_file()
@@ -207,13 +155,12 @@ TEST_F(AboutHelp, AnUnknownCommandLeavesTheViewerBlank)
 TEST_F(AboutHelp, HelpTextsBreakLinesWithCrLf)
 {
     for (const char* text : {file1, file2, file2_1, color1, color1_1, future}) {
-        const std::string t = text;
-        ASSERT_FALSE(t.empty());
+        const std::string t = text, only_lf = lf(t);   // without a \r before each \n
+        ASSERT_GE(t.size(), 2u);
         EXPECT_EQ(t.substr(t.size() - 2), "\r\n") << t.substr(0, 40);
-        for (std::size_t i = 1; i < t.size(); ++i) {
-            EXPECT_FALSE(t[i] == '\n' && t[i - 1] != '\r') << t.substr(0, 40) << " at " << i;
-            EXPECT_FALSE(t[i - 1] == '\r' && t[i] != '\n') << t.substr(0, 40) << " at " << i;
-        }
+        EXPECT_EQ(only_lf.find('\r'), std::string::npos) << t.substr(0, 40);   // no \r alone
+        EXPECT_EQ(t.size() - only_lf.size(), std::size_t(std::count(t.begin(), t.end(), '\n')))
+            << t.substr(0, 40);   // no \n alone
     }
 }
 

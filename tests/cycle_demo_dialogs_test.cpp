@@ -1,107 +1,47 @@
 // The periodic-cycle dialog, its question and the demo dialog, driven as a user
 // would through the clock window's menu commands.
-#include "tavrin.h"
+#include "dialog_harness.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
-#include <functional>
-#include <gtest/gtest.h>
-#include <string>
+#include <array>
 
 using namespace plat;
+using namespace harness;
 
 namespace {
 
-std::time_t fake_now = 0;
-std::time_t fake_clock() { return fake_now; }
-std::time_t at(int h, int m, int s) { return std::time_t(h) * 3600 + m * 60 + s; }  // 1 Jan 1970, UTC
-
-void settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QApplication::processEvents();
-}
-
-std::string item_text(Window dlg, int id)
-{
-    char text[300] = "";
-    get_dlg_item_text(dlg, id, text, sizeof text);
-    return text;
-}
-
-struct Colours {
-    COLORREF back, fig, digit;
-    bool operator==(const Colours& o) const { return back == o.back && fig == o.fig && digit == o.digit; }
-};
-Colours colours() { return {stl.rgbBkgrnd, stl.rgbFig, stl.rgbDigit}; }
 Colours scheduled() { return {rgbCCBkgrnd, rgbCCFig, rgbCCDigit}; }
+std::array<int, 4> schedule()
+{
+    return {clk.rvrse_start.hour, clk.rvrse_start.secs, clk.rvrse_end.hour, clk.rvrse_end.secs};
+}
 
 constexpr COLORREF back0 = 0x101010, fig0 = 0x202020, digit0 = 0x303030;
 
-class SettingDialogs : public ::testing::Test {
+class SettingDialogs : public Clock {
 protected:
-    QTemporaryDir scratch;
-    QString home;
-    Window w = nullptr;
-    Menu menu = nullptr;
     int asked = 0;                                    // question dialogs opened
     std::function<void(Window)> on_night, on_demo, on_question;
 
     void SetUp() override
     {
-        home = QDir::currentPath();
-        QDir::setCurrent(scratch.path());
-        set_clock_function(fake_clock);
-        set_message_box_hook([](const MessageBoxCall&) { return int(IDOK); });
+        Clock::SetUp();
         set_dialog_hook([this](Window dlg, int id) {
             std::function<void(Window)>& act = id == 103 ? on_night : id == 101 ? on_demo : on_question;
             asked += id == 105;
             if (act)
                 act(dlg);
         });
-        init_stl();
-        menu = load_menu("MAINMENU");
-        fiddle_file_menu('F', menu);
-        int place[4];
-        ASSERT_EQ(get_style('F', menu, place), 0);
-        non_ini_bits = 0;
-        rotate_reverse = 0;
-        microsec_factor = 1000;
-        clk.time_source = 0;
-        clk.demo_running = 0;
-        clk.demo_secs = 5;
-        clk.fudge_secs = 0;
-        clk.ask_again = 1;
-        update_rvrse(default_ini_bits, 6, 0, 18, 1800, 5, 0, 0);
         stl.rgbBkgrnd = back0;
         stl.rgbFig = fig0;
         stl.rgbDigit = digit0;
-    }
-
-    void TearDown() override
-    {
-        if (w && is_window(w))
-            send_message(w, WM_CLOSE, 0, 0);
-        settle();
-        close_stl();
-        set_message_box_hook(nullptr);
-        set_dialog_hook(nullptr);
-        set_clock_function(nullptr);
-        QDir::setCurrent(home);
     }
 
     // The clock window, showing the time h:m:s.
     void open_at(int h, int m, int s = 0)
     {
         fake_now = at(h, m, s);
-        w = create_window({"QZClockClass", "the Tavrin Clock", 100, 100, 400, 300, menu, MainWndProc});
-        ASSERT_NE(w, nullptr);
-        settle();
+        open(100, 100, 400, 300, MainWndProc);
     }
-
-    void command(int id, std::intptr_t lp = 0) { send_message(w, WM_COMMAND, id, lp); settle(); }
-    void tick(int timer) { send_message(w, WM_TIMER, timer, 0); settle(); }
 
     // "Set colors now" with the two times typed and the p.m. buttons as given.
     void set_schedule(const char* start, bool start_pm, const char* end, bool end_pm)
@@ -140,52 +80,48 @@ protected:
 
 TEST_F(SettingDialogs, ReversalTimesAreReadInTheirHalfOfTheDay)
 {
-    struct Case {
+    const struct {
         bool military_time;
         const char* start;
         bool start_pm;
         const char* end;
         bool end_pm;
-        int start_hour, start_secs, end_hour, end_secs;
-    } const cases[] = {
-        {false, "6:00", false, "6:30", true, 6, 0, 18, 1800},
-        {false, "12:15", false, "12:15", true, 0, 900, 12, 900},
-        {false, "13:30", false, "1:30", false, 13, 1800, 1, 1800},   // above 12: the 24-hour day
-        {false, "7", true, "9:62", false, 19, 0, 9, 3300},
-        {false, "junk", true, "11:00", true, 6, 0, 23, 0},           // unreadable: kept
-        {true, "5:00", true, "18:30", true, 5, 0, 18, 1800},         // the buttons are ignored
+        std::array<int, 4> times;   // start hour and seconds, end hour and seconds
+    } cases[] = {
+        {false, "6:00", false, "6:30", true, {6, 0, 18, 1800}},
+        {false, "12:15", false, "12:15", true, {0, 900, 12, 900}},
+        {false, "13:30", false, "1:30", false, {13, 1800, 1, 1800}},   // above 12: the 24-hour day
+        {false, "7", true, "9:62", false, {19, 0, 9, 3300}},
+        {false, "junk", true, "11:00", true, {6, 0, 23, 0}},           // unreadable: kept
+        {true, "5:00", true, "18:30", true, {5, 0, 18, 1800}},         // the buttons are ignored
     };
     open_at(12, 24);
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ini_bits = c.military_time ? ini_bits | military : ini_bits & ~military;
         clk.rvrse_start = {6, 0, 0, 0};
         clk.rvrse_end = {18, 1800, 0, 0};
         set_schedule(c.start, c.start_pm, c.end, c.end_pm);
-        EXPECT_EQ(clk.rvrse_start.hour, c.start_hour) << c.start;
-        EXPECT_EQ(clk.rvrse_start.secs, c.start_secs) << c.start;
-        EXPECT_EQ(clk.rvrse_end.hour, c.end_hour) << c.end;
-        EXPECT_EQ(clk.rvrse_end.secs, c.end_secs) << c.end;
+        EXPECT_EQ(schedule(), c.times) << c.start << " " << c.end;
     }
 }
 
 TEST_F(SettingDialogs, TheDialogShowsTheTimesInTheClocksScheme)
 {
-    struct Case {
+    const struct {
         bool military_time;
-        const char* start;
-        const char* end;
+        const char *start, *end;
         bool start_pm, end_pm, half_day_buttons;
-    } const cases[] = {
+    } cases[] = {
         {false, "12:15", "6:30", false, true, true},
         {true, "0:15", "18:30", false, false, false},
     };
     clk.rvrse_start = {0, 900, 0, 0};
     open_at(12, 24);
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ini_bits = c.military_time ? ini_bits | military : ini_bits & ~military;
         on_night = [&](Window dlg) {
-            EXPECT_EQ(item_text(dlg, 1019), c.start);
-            EXPECT_EQ(item_text(dlg, 1020), c.end);
+            EXPECT_EQ(text_of(dlg, 1019), c.start);
+            EXPECT_EQ(text_of(dlg, 1020), c.end);
             EXPECT_EQ(is_dlg_button_checked(dlg, 1023), c.start_pm);
             EXPECT_EQ(is_dlg_button_checked(dlg, 1026), c.end_pm);
             for (int id : {1022, 1023, 1025, 1026})
@@ -201,10 +137,7 @@ TEST_F(SettingDialogs, EqualTimesAreRefusedAndTheOldOnesStay)
 {
     open_at(12, 24);
     set_schedule("7:00", false, "7:00", false);
-    EXPECT_EQ(clk.rvrse_start.hour, 6);
-    EXPECT_EQ(clk.rvrse_start.secs, 0);
-    EXPECT_EQ(clk.rvrse_end.hour, 18);
-    EXPECT_EQ(clk.rvrse_end.secs, 1800);
+    EXPECT_EQ(schedule(), (std::array<int, 4>{6, 0, 18, 1800}));
     EXPECT_FALSE(non_ini_bits & cycle_on);
     EXPECT_FALSE(menu_item_checked(menu, CMD_PERIODIC));
     EXPECT_EQ(colours(), (Colours{back0, fig0, digit0}));
@@ -222,6 +155,7 @@ TEST_F(SettingDialogs, SetColorsNowOutsideTheSpanReversesAtOnce)
     EXPECT_EQ(colours(), (Colours{fig0, back0, digit0}));
     EXPECT_FALSE(timer_active(w, colors_now_timer));
     EXPECT_EQ(clk.next_rvrse, &clk.rvrse_start);
+    EXPECT_EQ(style_source, 'F');   // the cycle's own changes are not the user's
 }
 
 TEST_F(SettingDialogs, SetColorsNowInsideTheSpanBlinksForHalfASecond)
@@ -238,16 +172,12 @@ TEST_F(SettingDialogs, SetColorsNowInsideTheSpanBlinksForHalfASecond)
 
 TEST_F(SettingDialogs, AReversalInTheShownIncrementArmsItsTimerInsteadOfBlinking)
 {
-    struct Case {
-        int m, s;
-        int timer_ms;   // -1: not armed
-    } const cases[] = {
-        {26, 0, 120000},
-        {27, 59, 1000},
+    const struct { int m, s, timer_ms; } cases[] = {   // -1: not armed
+        {26, 0, 120000}, {27, 59, 1000},
         {28, 30, -1},   // passed in real time: a day later
     };
     open_at(18, 26);
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         kill_timer(w, reversal_timer);
         fake_now = at(18, c.m, c.s);
         set_schedule("6:00", false, "6:28", true);
@@ -284,7 +214,7 @@ TEST_F(SettingDialogs, TheQuestionNamesTheNextReversalInTheDaysHours)
     std::string message;
     bool ticked = false, still_open = false;
     on_question = [&](Window dlg) {
-        message = item_text(dlg, 1028);
+        message = text_of(dlg, 1028);
         ticked = is_dlg_button_checked(dlg, 1029);
         send_message(dlg, WM_COMMAND, IDCANCEL, 0);   // what Esc and the title bar send
         still_open = is_window(dlg);
@@ -327,13 +257,12 @@ TEST_F(SettingDialogs, AClearedBoxSilencesTheQuestionUntilTheNextSchedule)
 
 TEST_F(SettingDialogs, TheDemoStartsInTheDisplayedHalfOfTheDay)
 {
-    struct Case {
+    const struct {
         bool military_time;
         int shown_hour;
-        const char* secs;
-        const char* typed;
+        const char *secs, *typed;
         int hour, increment, step_ms;
-    } const cases[] = {
+    } cases[] = {
         {false, 15, "3", "4:00", 16, 0, 3000},
         {false, 9, "3", "4:00", 4, 0, 3000},
         {false, 0, "3", "4:00", 0, 0, 3000},
@@ -342,7 +271,7 @@ TEST_F(SettingDialogs, TheDemoStartsInTheDisplayedHalfOfTheDay)
         {false, 9, "0", "hh", 9, 2, 5000},       // unreadable: the displayed time
         {true, 9, "3", "23:50", 23, 10, 3000},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ini_bits = c.military_time ? ini_bits | military : ini_bits & ~military;
         clk.time_source = 0;
         clk.demo_secs = 5;
@@ -360,17 +289,14 @@ TEST_F(SettingDialogs, TheDemoStartsInTheDisplayedHalfOfTheDay)
 
 TEST_F(SettingDialogs, TheDemoAdvancesOneIncrementPerStep)
 {
-    struct Case {
-        const char* typed;
-        int hour0, increment0, hour2, increment2;
-    } const cases[] = {
+    const struct { const char* typed; int hour0, increment0, hour2, increment2; } cases[] = {
         {"23:50", 23, 10, 0, 0},   // into the next day with an empty figure
         {"3:07", 3, 1, 3, 3},      // off a boundary
         {"3:52", 3, 10, 4, 0},     // the next hour starts on its boundary
     };
     ini_bits |= military;
     open_at(12, 0);
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         start_demo("2", c.typed);
         EXPECT_EQ(clk.hour, c.hour0) << c.typed;
         EXPECT_EQ(clk.increment, c.increment0) << c.typed;
@@ -389,16 +315,16 @@ TEST_F(SettingDialogs, TheStartFieldFollowsTheClockUntilTypedIn)
     bool stop_enabled = true;
     on_demo = [&](Window dlg) {
         stop_enabled = is_dlg_item_enabled(dlg, 1003);
-        shown[0] = item_text(dlg, 1002);
+        shown[0] = text_of(dlg, 1002);
         fake_now = at(3, 25, 0);
         send_message(w, WM_TIMER, increment_timer, 0);
         settle();
-        shown[1] = item_text(dlg, 1002);
+        shown[1] = text_of(dlg, 1002);
         set_dlg_item_text(dlg, 1002, "3:2");
         fake_now = at(3, 30, 0);
         send_message(w, WM_TIMER, increment_timer, 0);
         settle();
-        shown[2] = item_text(dlg, 1002);
+        shown[2] = text_of(dlg, 1002);
         click_dlg_button(dlg, IDCANCEL);
     };
     command(CMD_DEMO);

@@ -37,12 +37,20 @@ inline void settle()
 
 inline std::string text_of(plat::Window dlg, int id)
 {
-    char buf[64];
+    static char buf[8192];
     plat::get_dlg_item_text(dlg, id, buf, sizeof buf);
     return buf;
 }
 
-class ClockWithDialogs : public ::testing::Test {
+struct Colours {
+    COLORREF back, fig, digit;
+    bool operator==(const Colours& o) const { return back == o.back && fig == o.fig && digit == o.digit; }
+};
+inline Colours colours() { return {stl.rgbBkgrnd, stl.rgbFig, stl.rgbDigit}; }
+
+// The clock's state as at start-up with no style file (the default style); the
+// window opens when the test has set what it needs.
+class Clock : public ::testing::Test {
 protected:
     QTemporaryDir scratch;
     QString home;
@@ -53,23 +61,34 @@ protected:
     void SetUp() override
     {
         home = QDir::currentPath();
-        QDir::setCurrent(scratch.path());   // no style file: the default style
+        QDir::setCurrent(scratch.path());
         fake_now = at(12, 24, 0);
         set_clock_function(fake_clock);
         plat::set_message_box_hook([this](const plat::MessageBoxCall&) { return ++boxes, int(plat::IDOK); });
         run_bits = paint_filled;
+        microsec_factor = 1000;
+        dv_cnt = 0;
+        save_on_exit = 1;
+        esc_hint_until = 0;
+        rotate_reverse = 0;
+        ticker_loc_before = 0;
+        non_ini_bits = 0;
         ticker_switch_at = 2;
         ticker_off_for = 4;
+        clk.time_source = 0;
+        clk.demo_running = 0;
+        clk.demo_secs = 5;
         clk.fudge_secs = 0;
+        clk.skip_zero = 0;
+        clk.ask_again = 1;
+        clk.drawn_hour = &clk.disp_hour;
         init_stl();
         menu = plat::load_menu("MAINMENU");
         fiddle_file_menu('F', menu);
-        int place[4];
-        ASSERT_EQ(get_style('F', menu, place), 0);
+        ASSERT_EQ(get_style('F', menu, ww_pos_size), 0);
+        style_source = 'F';
         update_rvrse(ini_bits, 6, 0, 18, 1800, 5, 0, 0);
-        w = plat::create_window({"QZClockClass", "the Tavrin Clock", 100, 100, 400, 300, menu, counting_proc});
-        ASSERT_NE(w, nullptr);
-        settle();
+        paints = 0;
     }
 
     void TearDown() override
@@ -81,8 +100,28 @@ protected:
         close_stl();
         plat::set_message_box_hook(nullptr);
         plat::set_choose_font_hook(nullptr);
+        plat::set_choose_color_hook(nullptr);
         set_clock_function(nullptr);
         QDir::setCurrent(home);
+    }
+
+    void open(int x = 100, int y = 100, int width = 400, int height = 300, plat::WndProc proc = counting_proc)
+    {
+        w = plat::create_window({"QZClockClass", "the Tavrin Clock", x, y, width, height, menu, proc});
+        ASSERT_NE(w, nullptr);
+        settle();
+    }
+
+    void command(int id, std::intptr_t lp = 0) { plat::send_message(w, plat::WM_COMMAND, id, lp); settle(); }
+    void tick(int timer) { plat::send_message(w, plat::WM_TIMER, timer, 0); settle(); }
+};
+
+class ClockWithDialogs : public Clock {
+protected:
+    void SetUp() override
+    {
+        Clock::SetUp();
+        open();
     }
 
     // Opens the dialog of this menu command and acts on it as a user would; a

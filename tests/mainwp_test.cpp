@@ -1,37 +1,18 @@
 // The clock window as a user drives it: commands, keys, timers and dialog results.
-#include "tavrin.h"
-
-#include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <string>
-#include <vector>
+#include "dialog_harness.h"
 
 using namespace plat;
+using namespace harness;
 
 namespace {
 
-std::time_t fake_now = 0;
-std::time_t fake_clock() { return fake_now; }
-std::time_t at(int h, int m, int s) { return std::time_t(h) * 3600 + m * 60 + s; }  // 1 Jan 1970, UTC
-
 std::vector<Rect> erased;   // the area of every background erase, in order
-int paints = 0;
 
 std::intptr_t watched_proc(Window w, unsigned msg, std::uintptr_t wp, std::intptr_t lp)
 {
     if (msg == WM_ERASEBKGND)
         erased.push_back(paint_rect(reinterpret_cast<DC>(wp)));
-    if (msg == WM_PAINT)
-        ++paints;
-    return MainWndProc(w, msg, wp, lp);
-}
-
-void settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QApplication::processEvents();
+    return counting_proc(w, msg, wp, lp);
 }
 
 bool same(const Rect& a, const Rect& b)
@@ -39,78 +20,13 @@ bool same(const Rect& a, const Rect& b)
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-struct Colours {
-    COLORREF back, fig, digit;
-    bool operator==(const Colours& o) const { return back == o.back && fig == o.fig && digit == o.digit; }
-};
-Colours colours() { return {stl.rgbBkgrnd, stl.rgbFig, stl.rgbDigit}; }
-
-class ClockWindow : public ::testing::Test {
+class ClockWindow : public Clock {
 protected:
-    QTemporaryDir scratch;
-    QString home;
-    Window w = nullptr;
-    Menu menu = nullptr;
-    std::vector<MessageBoxCall> boxes;
-
-    void SetUp() override
+    // The clock window with a client area of exactly 400 x 300.
+    void open()
     {
-        home = QDir::currentPath();
-        QDir::setCurrent(scratch.path());   // no style file: the default style
-        fake_now = at(12, 24, 0);
-        set_clock_function(fake_clock);
-        set_message_box_hook([this](const MessageBoxCall& c) {
-            boxes.push_back(c);
-            return int(IDOK);
-        });
-        reset_globals();
-        init_stl();
-        menu = load_menu("MAINMENU");
-        fiddle_file_menu('F', menu);
-        int place[4];
-        ASSERT_EQ(get_style('F', menu, place), 0);
-        style_source = 'F';
-    }
-
-    void TearDown() override
-    {
-        if (w && is_window(w))
-            send_message(w, WM_CLOSE, 0, 0);
-        settle();
-        close_stl();
-        set_message_box_hook(nullptr);
-        set_dialog_hook(nullptr);
-        set_choose_color_hook(nullptr);
-        set_clock_function(nullptr);
-        QDir::setCurrent(home);
-    }
-
-    static void reset_globals()
-    {
-        run_bits = paint_filled;
-        microsec_factor = 1000;
-        dv_cnt = 0;
-        save_on_exit = 1;
-        esc_hint_until = 0;
-        rotate_reverse = 0;
-        ticker_loc_before = 0;
-        non_ini_bits = 0;
-        ticker_switch_at = 2;
-        ticker_off_for = 4;
-        clk.time_source = 0;
-        clk.fudge_secs = 0;
-        clk.skip_zero = 0;
-        clk.drawn_hour = &clk.disp_hour;
-        update_rvrse(default_ini_bits, 6, 0, 18, 1800, 5, 0, 0);
-        erased.clear();
-        paints = 0;
-    }
-
-    // The clock window with a client area of exactly width x height.
-    void open(int width = 400, int height = 300)
-    {
-        w = create_window({"QZClockClass", "the Tavrin Clock", 100, 100, width, height, menu, watched_proc});
-        ASSERT_NE(w, nullptr);
+        const int width = 400, height = 300;
+        Clock::open(100, 100, width, height, watched_proc);
         Rect outer = window_rect(w), inner = client_rect(w);
         set_window_pos(w, outer.left, outer.top, width + (outer.right - outer.left) - inner.right,
                        height + (outer.bottom - outer.top) - inner.bottom);
@@ -119,16 +35,22 @@ protected:
         paints = 0;
     }
 
-    void command(int id, std::intptr_t lp = 0) { send_message(w, WM_COMMAND, id, lp); settle(); }
     void key(char c) { send_message(w, WM_CHAR, unsigned(c), 0); settle(); }
-    void tick(int timer) { send_message(w, WM_TIMER, timer, 0); settle(); }
+};
+
+class OpenClock : public ClockWindow {
+protected:
+    void SetUp() override
+    {
+        ClockWindow::SetUp();
+        open();
+    }
 };
 
 // ---- colours ----------------------------------------------------------------------
 
-TEST_F(ClockWindow, CycleColoursSwapsTwoAndRotatesThree)
+TEST_F(OpenClock, CycleColoursSwapsTwoAndRotatesThree)
 {
-    open();
     Colours start = colours();
     key('c');
     EXPECT_EQ(colours(), (Colours{start.fig, start.back, start.digit}));
@@ -150,11 +72,8 @@ TEST_F(ClockWindow, CycleColoursSwapsTwoAndRotatesThree)
     command(CMD_CYCLE_COLORS, cycle_flip);
     EXPECT_EQ(rotate_reverse, 0);
     EXPECT_EQ(colours(), start);
-}
 
-TEST_F(ClockWindow, RestoreTakesTheScheduledColours)
-{
-    open();
+    style_source = 'F';
     rgbCCBkgrnd = 0x111111;
     rgbCCFig = 0x222222;
     rgbCCDigit = 0x333333;
@@ -163,9 +82,8 @@ TEST_F(ClockWindow, RestoreTakesTheScheduledColours)
     EXPECT_EQ(style_source, 'F');   // the cycle's own changes are not the user's
 }
 
-TEST_F(ClockWindow, PresetsWithThreeColoursAlreadyOn)
+TEST_F(OpenClock, PresetsWithThreeColoursAlreadyOn)
 {
-    open();
     command(CMD_3_COLOR);
     EXPECT_TRUE(menu_item_enabled(menu, CMD_COLOR_DIGIT));
     command(CMD_VORLA);
@@ -180,9 +98,8 @@ TEST_F(ClockWindow, PresetsWithThreeColoursAlreadyOn)
     EXPECT_FALSE(menu_item_enabled(menu, CMD_COLOR_DIGIT));
 }
 
-TEST_F(ClockWindow, ColourDialogChangesOnlyWhatWasPicked)
+TEST_F(OpenClock, ColourDialogChangesOnlyWhatWasPicked)
 {
-    open();
     COLORREF offered = 0;
     set_choose_color_hook([&offered](COLORREF& c, COLORREF custom[16]) {
         offered = c;
@@ -208,9 +125,8 @@ TEST_F(ClockWindow, ColourDialogChangesOnlyWhatWasPicked)
 
 // ---- style attributes and File-menu choices ---------------------------------------------------
 
-TEST_F(ClockWindow, MostRecentIsIgnoredRightAfterAChange)
+TEST_F(OpenClock, MostRecentIsIgnoredRightAfterAChange)
 {
-    open();
     command(CMD_SHAPE_RECT);
     EXPECT_EQ(stl.shape, CMD_SHAPE_RECT);
     EXPECT_TRUE(menu_item_checked(menu, CMD_SHAPE_RECT));
@@ -227,9 +143,8 @@ TEST_F(ClockWindow, MostRecentIsIgnoredRightAfterAChange)
     EXPECT_TRUE(menu_item_checked(menu, CMD_STYLE_RECENT));
 }
 
-TEST_F(ClockWindow, CommandsThatChangeNothingDoNotRepaint)
+TEST_F(OpenClock, CommandsThatChangeNothingDoNotRepaint)
 {
-    open();
     command(CMD_DIV_12);   // already 12 divisions
     command(CMD_SHAPE_CIRCLE);
     EXPECT_EQ(paints, 0);
@@ -243,7 +158,7 @@ TEST_F(ClockWindow, CommandsThatChangeNothingDoNotRepaint)
     EXPECT_GT(paints, 0);
 }
 
-TEST_F(ClockWindow, MilitaryAndCentringToggle)
+TEST_F(ClockWindow, MilitaryCentringAndAnchorToggle)
 {
     fake_now = at(7, 10, 0);
     open();
@@ -256,13 +171,20 @@ TEST_F(ClockWindow, MilitaryAndCentringToggle)
     key('n');
     EXPECT_TRUE(ini_bits & center_single);
     EXPECT_TRUE(menu_item_checked(menu, CMD_CENTER_SINGLE));
+
+    command(CMD_ANCHOR);
+    EXPECT_TRUE(is_topmost(w));
+    EXPECT_TRUE(non_ini_bits & anchored);
+    EXPECT_TRUE(menu_item_checked(menu, CMD_ANCHOR));
+    command(CMD_ANCHOR);
+    EXPECT_FALSE(is_topmost(w));
+    EXPECT_FALSE(menu_item_checked(menu, CMD_ANCHOR));
 }
 
 // ---- bars, size, place -------------------------------------------------------------------------
 
-TEST_F(ClockWindow, EscapeHidesAndShowsTheBars)
+TEST_F(OpenClock, EscapeHidesAndShowsTheBars)
 {
-    open();
     key(27);
     EXPECT_FALSE(ini_bits & bars_shown);
     EXPECT_FALSE(menu_shown(w));
@@ -276,28 +198,15 @@ TEST_F(ClockWindow, EscapeHidesAndShowsTheBars)
     EXPECT_EQ(style_source, 'F');   // hiding the bars is not a style change
 }
 
-TEST_F(ClockWindow, SquareItKeepsTheCornerAndAveragesTheSides)
+TEST_F(OpenClock, SquareItKeepsTheCornerAndAveragesTheSides)
 {
-    open(400, 300);
     Rect before = window_rect(w);
-    key('s');
+    key('s');   // 400 x 300 on opening: the sides average 350
     Rect client = client_rect(w);
     EXPECT_EQ(client.right - client.left, 350);
     EXPECT_EQ(client.bottom - client.top, 350);
     EXPECT_EQ(window_rect(w).left, before.left);
     EXPECT_EQ(window_rect(w).top, before.top);
-}
-
-TEST_F(ClockWindow, AnchorTogglesTopmost)
-{
-    open();
-    command(CMD_ANCHOR);
-    EXPECT_TRUE(is_topmost(w));
-    EXPECT_TRUE(non_ini_bits & anchored);
-    EXPECT_TRUE(menu_item_checked(menu, CMD_ANCHOR));
-    command(CMD_ANCHOR);
-    EXPECT_FALSE(is_topmost(w));
-    EXPECT_FALSE(menu_item_checked(menu, CMD_ANCHOR));
 }
 
 // ---- timers -----------------------------------------------------------------------------------
@@ -353,18 +262,16 @@ TEST_F(ClockWindow, ContractingEndsAtTheFirstStepOfTheNewHour)
     EXPECT_EQ(clk.drawn_hour, &clk.disp_hour);
 }
 
-TEST_F(ClockWindow, QuarterTimerEntersTheContractingPhase)
+TEST_F(OpenClock, QuarterTimerEntersTheContractingPhase)
 {
-    open();
     tick(quarter_timer);
     EXPECT_TRUE(run_bits & contracting);
     EXPECT_FALSE(timer_active(w, quarter_timer));
     EXPECT_STREQ(clk.units_digit, "1");
 }
 
-TEST_F(ClockWindow, TickerBlinksAndRepaintsOnlyItsRectangleAtThePhaseEdges)
+TEST_F(OpenClock, TickerBlinksRepaintingOnlyItsRectangleAndAnIncrementDarkensIt)
 {
-    open();
     ini_bits |= ticker_on;
     Rect mark = tckr_rect[ini_bits & ticker_loc_mask];
     ticker_count = ticker_switch_at;   // as after an increment: dark first
@@ -377,20 +284,16 @@ TEST_F(ClockWindow, TickerBlinksAndRepaintsOnlyItsRectangleAtThePhaseEdges)
     ASSERT_EQ(erased.size(), 4u);
     for (const Rect& r : erased)
         EXPECT_TRUE(same(r, mark));
-}
 
-TEST_F(ClockWindow, AnIncrementDarkensTheTicker)
-{
-    open();
-    run_bits |= ticker_lit;
+    run_bits |= ticker_lit;   // an increment darkens it and starts the dark phase again
+    ticker_count = 0;
     tick(increment_timer);
     EXPECT_FALSE(run_bits & ticker_lit);
     EXPECT_EQ(ticker_count, ticker_switch_at);
 }
 
-TEST_F(ClockWindow, ReversalPostsRestoreThenReverseWhenTheSpanEnds)
+TEST_F(OpenClock, ReversalPostsRestoreThenReverseWhenTheSpanEnds)
 {
-    open();
     non_ini_bits |= cycle_on;
     rgbCCBkgrnd = 0x010101;
     rgbCCFig = 0x020202;
@@ -405,48 +308,10 @@ TEST_F(ClockWindow, ReversalPostsRestoreThenReverseWhenTheSpanEnds)
 
 // ---- dialogs ----------------------------------------------------------------------------------------
 
-const char* const test_templates = R"(
-102 DIALOG 0, 0, 100, 60
-CAPTION "Tick-tock"
-BEGIN
-    DEFPUSHBUTTON "&Start ticker", 1, 5, 40, 40, 14
-END
-103 DIALOG 0, 0, 100, 60
-CAPTION "Cycle colors periodically"
-BEGIN
-    DEFPUSHBUTTON "Set colors now", 1, 5, 40, 40, 14
-END
-101 DIALOG 0, 0, 100, 60
-CAPTION "Fast-forward demonstration"
-BEGIN
-    DEFPUSHBUTTON "Start demo", 1, 5, 40, 40, 14
-END
-)";
-
-
-// Dialogs end with whatever result the test gives; what the window does with it is the point.
-void answer_dialogs_with(std::vector<int> results, Window main_window, int preview = 0)
+TEST_F(OpenClock, TickerDialogResults)
 {
-    static std::vector<int> queue;
-    static Window owner;
-    static int preview_loc;
-    queue = std::move(results);
-    owner = main_window;
-    preview_loc = preview;
-    set_dialog_hook([](Window dlg, int) {
-        if (preview_loc)
-            send_message(owner, WM_COMMAND, CMD_TICKER_PREVIEW, preview_loc);
-        int result = queue.front();
-        queue.erase(queue.begin());
-        end_dialog(dlg, result);
-    });
-}
-
-TEST_F(ClockWindow, TickerDialogResults)
-{
-    ASSERT_TRUE(add_dialog_templates(test_templates));
-    open();
-    answer_dialogs_with({DLG_DEFAULT_ACTION}, w);
+    // The dialog ends at once with the result; what the window does with it is the point.
+    set_dialog_hook([](Window d, int) { end_dialog(d, DLG_DEFAULT_ACTION); });
     command(CMD_TICKER);
     EXPECT_TRUE(ini_bits & ticker_on);
     EXPECT_EQ(timer_interval(w, ticker_timer), 1000);
@@ -454,56 +319,24 @@ TEST_F(ClockWindow, TickerDialogResults)
     EXPECT_TRUE(menu_item_checked(menu, CMD_TICKER));
     EXPECT_EQ(style_source, 'R');
 
-    // A preview of location 3, then Cancel: the location comes back.
-    answer_dialogs_with({DLG_CANCEL}, w, 3);
-    run_bits &= ~ticker_lit;
-    command(CMD_TICKER);
-    EXPECT_EQ(ini_bits & ticker_loc_mask, 5);
-    EXPECT_FALSE(run_bits & ticker_lit);   // lit by the preview, then complemented
-
-    answer_dialogs_with({DLG_REMOVE_TICKER}, w);
+    set_dialog_hook([](Window d, int) { end_dialog(d, DLG_REMOVE_TICKER); });
     command(CMD_TICKER);
     EXPECT_FALSE(ini_bits & ticker_on);
     EXPECT_FALSE(timer_active(w, ticker_timer));
     EXPECT_FALSE(menu_item_checked(menu, CMD_TICKER));
 }
 
-TEST_F(ClockWindow, PeriodicCycleAndDemoResults)
-{
-    ASSERT_TRUE(add_dialog_templates(test_templates));
-    open();
-    answer_dialogs_with({DLG_DEFAULT_ACTION}, w);
-    stl.rgbFig = 0x445566;
-    command(CMD_PERIODIC);
-    EXPECT_EQ(rgbCCFig, 0x445566u);
-    EXPECT_TRUE(menu_item_checked(menu, CMD_PERIODIC));
-    EXPECT_EQ(style_source, 'F');
-
-    // Stopping a demo with cycling on puts the scheduled colours back (12:24 is inside the span).
-    non_ini_bits |= cycle_on;
-    stl.rgbFig = 0x999999;
-    answer_dialogs_with({DLG_DEFAULT_ACTION, DLG_REMOVE}, w);
-    command(CMD_DEMO);
-    EXPECT_TRUE(menu_item_checked(menu, CMD_DEMO));
-    command(CMD_DEMO);
-    EXPECT_FALSE(menu_item_checked(menu, CMD_DEMO));
-    EXPECT_EQ(stl.rgbFig, 0x445566u);
-}
-
 // ---- closing -------------------------------------------------------------------------------------
 
-TEST_F(ClockWindow, AltF9EndsWithoutSavingAndRecordsThePlacement)
+TEST_F(OpenClock, AltF9EndsWithoutSavingAndRecordsThePlacement)
 {
-    open();
     Rect r = window_rect(w);
     send_message(w, WM_SYSKEYUP, VK_F9, 0);
     settle();
     EXPECT_FALSE(is_window(w));
     EXPECT_EQ(save_on_exit, 0);
-    EXPECT_EQ(ww_pos_size[0], r.left);
-    EXPECT_EQ(ww_pos_size[1], r.top);
-    EXPECT_EQ(ww_pos_size[2], r.right - r.left);
-    EXPECT_EQ(ww_pos_size[3], r.bottom - r.top);
+    EXPECT_EQ(std::vector<int>(ww_pos_size, ww_pos_size + 4),
+              (std::vector<int>{r.left, r.top, r.right - r.left, r.bottom - r.top}));
     w = nullptr;
 }
 

@@ -1,1 +1,0 @@
-tavrin_test(test_ticker_dialog standard ticker_dialog_test.cpp)
