@@ -183,18 +183,6 @@ long long seconds_of_day(int hour, int secs)
     return hour * 3600LL + secs;
 }
 
-// A decimal number as "%d" scans it, held within int however many digits it has.
-bool scan_number(const char*& at, int& out)
-{
-    char* end = nullptr;
-    const long long value = std::strtoll(at, &end, 10);
-    if (end == at)
-        return false;
-    at = end;
-    out = int(std::clamp<long long>(value, INT_MIN, INT_MAX));
-    return true;
-}
-
 void set_digit(char* digit, char c)
 {
     digit[0] = c;
@@ -339,6 +327,17 @@ void demo_init_sc(int option, int hour, int minute)
     // push the increment beyond the figure's divisions.
     clk.demo_hour = hour >= 0 && hour <= 23 ? hour : 0;
     clk.demo_minute = minute < 0 ? 0 : (minute > 59 ? 59 : minute);
+}
+
+bool scan_number(const char*& at, int& out)
+{
+    char* end = nullptr;
+    const long long value = std::strtoll(at, &end, 10);
+    if (end == at)
+        return false;
+    at = end;
+    out = int(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    return true;
 }
 
 int normalize_time_field(char kind, const char* text, int* first, int* second)

@@ -161,6 +161,9 @@ int rtrn_rvrse(int* start_hour, int* start_secs, int* end_hour, int* end_secs,
                int* demo, int* fudge, int* quarter);
 void demo_init_sc(int option, int hour, int minute);
 int normalize_time_field(char kind, const char* text, int* first, int* second);
+// A decimal number as "%d" scans it, held within int however many digits it has;
+// at moves past it. false when no number starts there.
+bool scan_number(const char*& at, int& out);
 int within_rvrse_span();
 int swtch_rvrse_times();
 int set_date(const std::tm* when);

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 using namespace plat;
 
@@ -148,6 +149,27 @@ TEST(ReversalSpan, HoursBeyondTheDayDoNotOverflow)
     clk = saved;
     clk.next_rvrse = &clk.rvrse_end;
     clk.drawn_hour = &clk.disp_hour;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CommandLineNumbers, TooLongForAnIntSaturateAndTheCountStays)
+{
+    const struct {
+        const char* text;
+        std::vector<int> read;   // fields_read, hr, min, option
+    } cases[] = {
+        {"99999999999 -99999999999 99999999999", {3, INT_MAX, INT_MIN, INT_MAX}},
+        {"  \t", {-1, 0, 0, 1}},
+        {"x", {0, 0, 0, 1}},
+        {"12:30", {1, 12, 0, 1}},
+    };
+    for (const auto& c : cases) {
+        const CommandLine cl = parse_command_line(c.text);
+        EXPECT_EQ((std::vector<int>{cl.fields_read, cl.hr, cl.min, cl.option}), c.read) << c.text;
+    }
 }
 
 }  // namespace
