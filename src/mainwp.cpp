@@ -1,7 +1,9 @@
 // The clock window: its messages, commands, keys and timers.
 #include "tavrin.h"
 
+#include <algorithm>
 #include <cctype>
+#include <climits>
 
 using namespace plat;
 
@@ -83,20 +85,48 @@ int run_dialog(Window w, int command, std::intptr_t param)
 
 // ---- display ------------------------------------------------------------------------
 
+// Where the display stood at its last update: the contracting phase ends with
+// the first update that finds a new hour, however it gets there (a tick, a tick
+// after a sleep that skipped the hour's first increment, a new fudge factor),
+// and whether or not the hour's first increment is shown as empty.
+struct Shown {
+    int hour, secs;
+};
+Shown last_shown = {0, 0};
+
+void contracting_phase(bool on)
+{
+    run_bits = on ? run_bits | contracting : run_bits & ~contracting;
+    toggle_hour(on ? "Set" : "Reset");
+    format_hour(ini_bits & military);
+}
+
+void follow_the_hour()
+{
+    const bool new_hour = clk.hour != last_shown.hour || secs_past_hour < last_shown.secs;
+    if ((run_bits & contracting) && new_hour)
+        contracting_phase(false);
+    last_shown = {clk.hour, secs_past_hour};
+}
+
+// The display re-read away from a boundary (a new fudge factor, a wake-up):
+// the quarter-'til and reversal timers are armed for the time left, and a
+// display that lands past the quarter-'til start contracts at once, as at start-up.
 void retime_display(Window w)
 {
     int t = set_time();
     shown_clock = set_disp_clock(w);
     if (t != 0)
-        set_timer(w, increment_timer, t * 1000);
+        set_timer(w, increment_timer, timer_ms(t, 1000));
+    follow_the_hour();
+    if (!(run_bits & contracting) && contracting_span() != 0)
+        contracting_phase(true);
     repaint(w);
 }
 
 void enter_contracting(Window w)
 {
-    run_bits |= contracting;
-    toggle_hour("Set");
-    format_hour(ini_bits & military);
+    contracting_phase(true);
     repaint(w);
 }
 
@@ -106,22 +136,23 @@ void increment_step(Window w)
     shown_clock = set_disp_clock(w);
     if (t != 0) {
         ++dv_cnt;
-        set_timer(w, increment_timer, t * microsec_factor);
+        set_timer(w, increment_timer, timer_ms(t, microsec_factor));
     }
-    if ((run_bits & contracting) && clk.increment == 0) {
-        run_bits &= ~contracting;
-        toggle_hour("Reset");
-        format_hour(ini_bits & military);
-    }
+    follow_the_hour();
     ticker_count = ticker_switch_at;
     run_bits &= ~ticker_lit;
     repaint(w);
 }
 
+// One lit and dark cycle of the ticker, in seconds, whatever the two lengths hold.
+int ticker_cycle()
+{
+    return int(std::min<long long>(ticker_switch_at + (long long)ticker_off_for, INT_MAX));
+}
+
 void ticker_step(Window w)
 {
-    if (++ticker_count > ticker_switch_at - 1 + ticker_off_for)
-        ticker_count = 0;
+    ticker_count = ticker_count >= ticker_cycle() - 1 ? 0 : ticker_count + 1;
     if (ticker_count == 0) {
         run_bits |= ticker_lit;
         repaint_ticker(w, ticker_location());
@@ -399,7 +430,7 @@ void ticker_dialog(Window w)
     int loc = ticker_location();
     if (result == DLG_DEFAULT_ACTION) {
         ini_bits |= ticker_on;
-        ticker_count = (run_bits & ticker_lit) ? ticker_switch_at - 1 : ticker_switch_at + ticker_off_for;
+        ticker_count = (run_bits & ticker_lit) ? ticker_switch_at - 1 : ticker_cycle();
         set_timer(w, ticker_timer, 1000);
         check(CMD_TICKER, true);
         mark_changed();
@@ -429,7 +460,7 @@ void preview_ticker(Window w, int new_loc)
     if (run_bits & ticker_lit)
         repaint_ticker(w, cur);
     else
-        ticker_count = ticker_switch_at + ticker_off_for;
+        ticker_count = ticker_cycle();
     run_bits |= ticker_lit;
     ini_bits = (ini_bits & ~ticker_loc_mask) | new_loc;
     repaint_ticker(w, new_loc);
@@ -604,8 +635,9 @@ void on_create(Window w)
         toggle_hour("Set");
     }
     shown_clock = set_disp_clock(w);
+    last_shown = {clk.hour, secs_past_hour};
     if (t != 0)
-        set_timer(w, increment_timer, t * 1000);
+        set_timer(w, increment_timer, timer_ms(t, 1000));
     ticker_count = ticker_switch_at;
     custom_colours = set_style(w, &run_bits);
     if (!(ini_bits & bars_shown))

@@ -526,11 +526,11 @@ FaceFrame face_frame(int width, int height, int font_height, int date_font_heigh
     f.fig_rx = (2 * width) / 5;
     f.fig_ry = (2 * height) / 5;
     f.tick_margin = std::max((f.fig_rx + f.fig_ry) / 60, 2);
-    f.num_scale_x = float((-font_height * width) / 7000.0);
+    f.num_scale_x = float((-double(font_height) * width) / 7000.0);
     f.num_scale_y = f.num_scale_x * f.aspect;
     f.map_scale_x = float((width * map_w) / 920000.0);
     f.map_scale_y = f.map_scale_x * f.aspect;
-    f.date_scale_x = float((-date_font_height * width) / 25700.0);
+    f.date_scale_x = float((-double(date_font_height) * width) / 25700.0);
     f.date_scale_y = f.date_scale_x * f.aspect;
     return f;
 }
@@ -665,8 +665,10 @@ Font qzpaint(Window w, Font orig, int ini, int run, int map_w, Clk* clock)
     p.zero_half_w = zero.cx / 2;
     p.zero_half_h = zero.cy / 2;
     p.f = face_frame(width, height, stl.font_height, date_font_hi, map_w);
-    paint_face(p, orig);
+    // A failed text-to-path conversion ends the pass with nothing handed back:
+    // the font it replaced stays selected and stays in use.
+    const bool failed = paint_face(p, orig) != 0;
     clean_up(p);
     end_paint(w, dc);
-    return p.result;
+    return failed ? nullptr : p.result;
 }

@@ -3,6 +3,7 @@
 #include "tavrin.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -134,11 +135,18 @@ bool is_frozen(int source)
 
 // ---- display update -------------------------------------------------------
 
-int timer_delay_secs(int offset, const SourceReader& reader)
+// The time left to a moment at offset seconds into the displayed increment:
+// the whole offset when the display has just entered it on its boundary, less
+// what has passed when it enters later (start-up, a new fudge factor, a
+// wake-up), nothing once the moment is past. A demo step stands for a whole
+// increment.
+long long timer_delay_secs(int offset, const SourceReader& reader)
 {
     if (is_frozen(reader.source))
         return 0;
-    return reader.demo ? offset * clk.demo_secs / incr_secs : offset;
+    const int passed = secs_past_hour - secs_past_hour / incr_secs * incr_secs;
+    const long long left = std::max(offset - passed, 0);
+    return reader.demo ? left * clk.demo_secs / incr_secs : left;
 }
 
 int minute_label(int increment)
@@ -170,9 +178,9 @@ void derive_increments(RvrseTime& r)
     r.offset = r.secs % incr_secs;
 }
 
-int seconds_of_day(const RvrseTime& r)
+long long seconds_of_day(int hour, int secs)
 {
-    return r.hour * 3600 + r.secs;
+    return hour * 3600LL + secs;
 }
 
 void set_digit(char* digit, char c)
@@ -209,11 +217,16 @@ int set_time()
     return current_reader().read();
 }
 
+int timer_ms(long long secs, int ms_per_sec)
+{
+    return int(std::clamp<long long>(secs * ms_per_sec, 0, INT_MAX));
+}
+
 Clk* set_disp_clock(plat::Window w)
 {
     const SourceReader& reader = current_reader();
-    const int reversal_delay = timer_delay_secs(clk.next_rvrse->offset, reader);
-    const int quarter_delay = timer_delay_secs(clk.quarter_offset, reader);
+    const long long reversal_delay = timer_delay_secs(clk.next_rvrse->offset, reader);
+    const long long quarter_delay = timer_delay_secs(clk.quarter_offset, reader);
 
     clk.increment = secs_past_hour / incr_secs;
     if (clk.skip_zero == 1 && clk.increment == 0)
@@ -222,10 +235,10 @@ Clk* set_disp_clock(plat::Window w)
     post_display_update();
 
     if (clk.quarter_secs != 0 && clk.quarter_increment == clk.increment)
-        plat::set_timer(w, quarter_timer, quarter_delay * 1000);
+        plat::set_timer(w, quarter_timer, timer_ms(quarter_delay, 1000));
     clk.rvrse_timer_armed = 0;
     if (reversal_due_now())
-        plat::set_timer(w, reversal_timer, reversal_delay * 1000);
+        plat::set_timer(w, reversal_timer, timer_ms(reversal_delay, 1000));
     return &clk;
 }
 
@@ -316,18 +329,31 @@ void demo_init_sc(int option, int hour, int minute)
     clk.demo_minute = minute < 0 ? 0 : (minute > 59 ? 59 : minute);
 }
 
+bool scan_number(const char*& at, int& out)
+{
+    char* end = nullptr;
+    const long long value = std::strtoll(at, &end, 10);
+    if (end == at)
+        return false;
+    at = end;
+    out = int(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    return true;
+}
+
 int normalize_time_field(char kind, const char* text, int* first, int* second)
 {
     if (text == nullptr)
         return 0;
     int a = 0;
     int b = 0;
-    const int got = std::sscanf(text, "%d:%d", &a, &b);
-    if (got < 1)
+    const char* at = text;
+    if (!scan_number(at, a))
         return 0;
-    if (got == 1) {
+    if (*at != ':' || !scan_number(++at, b)) {
         const char* separator = std::strpbrk(text, " ;.,/'-_");
-        b = separator != nullptr ? int(std::strtol(separator + 1, nullptr, 10)) : 0;
+        b = 0;
+        if (separator != nullptr)
+            scan_number(++separator, b);
     }
     if (kind == 'H') {
         if (a > 23)
@@ -348,9 +374,9 @@ int normalize_time_field(char kind, const char* text, int* first, int* second)
 
 int within_rvrse_span()
 {
-    const int start = seconds_of_day(clk.rvrse_start);
-    const int end = seconds_of_day(clk.rvrse_end);
-    const int now = clk.hour * 3600 + secs_past_hour;
+    const long long start = seconds_of_day(clk.rvrse_start.hour, clk.rvrse_start.secs);
+    const long long end = seconds_of_day(clk.rvrse_end.hour, clk.rvrse_end.secs);
+    const long long now = seconds_of_day(clk.hour, secs_past_hour);
     if (start == end)
         return 2;
     clk.rvrse_in_order = end > start;

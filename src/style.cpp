@@ -2,13 +2,23 @@
 #include "tavrin.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <initializer_list>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 Style stl = {CMD_SHAPE_CIRCLE, nullptr, -33, 0x00FF0000, 0x00000000, 0x00E1E1E1};
 Style dflt_stl = {CMD_SHAPE_CIRCLE, nullptr, -33, 0x00FF0000, 0x00000000, 0x00E1E1E1};
@@ -70,11 +80,14 @@ std::string format_text(const char* format, ...)
     return text;
 }
 
-void set_face(LogFont& lf, const char* face)
+void set_face_text(char* to, const char* face)
 {
-    std::strncpy(lf.face, face, face_max);
-    lf.face[face_max] = '\0';
+    const std::size_t kept = std::min<std::size_t>(std::strlen(face), face_max);
+    std::memmove(to, face, kept);
+    to[kept] = '\0';
 }
+
+void set_face(LogFont& lf, const char* face) { set_face_text(lf.face, face); }
 
 int weight_code(const LogFont& lf) { return lf.weight + (lf.italic != 0 ? 1 : 0); }
 
@@ -129,23 +142,175 @@ Font make_font_at_object_height()
 
 // ---- the data line ------------------------------------------------------------------------
 
-// Every value of the data line, starting at what is in effect, so that a line
-// that ends early leaves the rest as it was.
-struct StyleLine {
-    std::string face;
-    int font_height, weight;
-    int screen_w, screen_h;
-    int place[4];
-    unsigned flags;
-    char shape;
-    unsigned long digit, fig, bkgrnd;
-    int switch_at, off_for;
-    int start_hour, start_secs, end_hour, end_secs, demo;
-    unsigned long cc_digit, cc_fig, cc_bkgrnd;
-    int fudge, quarter;
-    std::string date_face;
-    int date_hi, date_weight;
+// Walks the reader's format the way sscanf does (a blank skips any white space,
+// other characters must match, each directive takes the next target), but
+// numbers saturate instead of overflowing and a face keeps 31 characters.
+class LineScanner {
+public:
+    explicit LineScanner(const char* text) : at_(text) {}
+
+    bool scan(const char* format, std::initializer_list<void*> targets)
+    {
+        auto target = targets.begin();
+        for (const char* f = format; *f != '\0'; ++f) {
+            if (*f == ' ') {
+                skip_blanks();
+            } else if (*f != '%') {
+                if (*at_ != *f)
+                    return false;
+                ++at_;
+            } else if (target == targets.end() || !directive(f, *target++)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    void skip_blanks()
+    {
+        while (std::isspace(static_cast<unsigned char>(*at_)))
+            ++at_;
+    }
+
+    // f points at the '%'; it is left on the directive's last character.
+    bool directive(const char*& f, void* target)
+    {
+        switch (f[1]) {
+        case 'd': ++f; return decimal(*static_cast<int*>(target));
+        case 'X': ++f; return hex(*static_cast<unsigned*>(target));
+        case 'l': f += 2; return hex(*static_cast<unsigned*>(target));
+        case 'c': ++f; return letter(*static_cast<char*>(target));
+        default: f += 4; return face(static_cast<char*>(target));   // "%[^,]"
+        }
+    }
+
+    bool decimal(int& out)
+    {
+        char* end = nullptr;
+        const long long value = std::strtoll(at_, &end, 10);
+        if (end == at_)
+            return false;
+        at_ = end;
+        out = int(std::clamp<long long>(value, INT_MIN, INT_MAX));
+        return true;
+    }
+
+    bool hex(unsigned& out)
+    {
+        char* end = nullptr;
+        const unsigned long long value = std::strtoull(at_, &end, 16);
+        if (end == at_)
+            return false;
+        at_ = end;
+        out = unsigned(std::min<unsigned long long>(value, UINT_MAX));
+        return true;
+    }
+
+    bool letter(char& out)
+    {
+        if (*at_ == '\0')
+            return false;
+        out = *at_++;
+        return true;
+    }
+
+    bool face(char* out)
+    {
+        const std::size_t length = std::strcspn(at_, ",");
+        if (length == 0)
+            return false;
+        const std::size_t kept = std::min<std::size_t>(length, face_max);
+        std::memcpy(out, at_, kept);
+        out[kept] = '\0';
+        at_ += length;
+        return true;
+    }
+
+    const char* at_;
 };
+
+// Heights, weights, times and colours as far as the program can use them; a
+// file may hold anything, and whatever the dialogs cannot give is brought back.
+namespace bounds {
+constexpr int font_height = 2000;        // LOGFONT heights within +-2000 (the picked size scales the number)
+constexpr int weight_code = 1001;        // weights 0..1000, plus 1 for italic
+constexpr int ticker_secs = 3600;        // the ticker is on, and off, for 1 s to an hour
+constexpr int day_hours = 23;            // reversal hours 0..23
+constexpr int hour_secs = 3599;          // seconds past an hour, 0..3599
+constexpr int demo_secs = 3600;          // a demo step of 1 s to an hour; 0 keeps the current step
+constexpr int fudge_fast = 1800;         // fudge factors -1799..1800, the fudge dialog's range
+constexpr int fudge_slow = -1799;
+constexpr COLORREF colour = 0x00FFFFFF;  // 0x00BBGGRR: the top byte is not a colour
+}  // namespace bounds
+
+int bounded(int value, int low, int high) { return std::clamp(value, low, high); }
+
+int sane_ticker_loc(int bits)
+{
+    const int loc = bits & ticker_loc_mask;
+    return loc >= 1 && loc <= 9 ? bits : (bits & ~ticker_loc_mask) | 5;
+}
+
+void bound_values(StyleValues& v)
+{
+    for (int* height : {&v.font_height, &v.date_hi})
+        *height = bounded(*height, -bounds::font_height, bounds::font_height);
+    for (int* code : {&v.weight, &v.date_weight})
+        *code = bounded(*code, 0, bounds::weight_code);
+    v.place[2] = std::max(v.place[2], 0);   // a size below nothing; the window system has its minimum
+    v.place[3] = std::max(v.place[3], 0);
+    v.flags = unsigned(sane_ticker_loc(int(v.flags)));
+    for (COLORREF* c : {&v.digit, &v.fig, &v.bkgrnd, &v.cc_digit, &v.cc_fig, &v.cc_bkgrnd})
+        *c &= bounds::colour;
+    for (COLORREF& c : v.custom)
+        c &= bounds::colour;
+    v.switch_at = bounded(v.switch_at, 1, bounds::ticker_secs);
+    v.off_for = bounded(v.off_for, 1, bounds::ticker_secs);
+    v.start_hour = bounded(v.start_hour, 0, bounds::day_hours);
+    v.end_hour = bounded(v.end_hour, 0, bounds::day_hours);
+    v.start_secs = bounded(v.start_secs, 0, bounds::hour_secs);
+    v.end_secs = bounded(v.end_secs, 0, bounds::hour_secs);
+    v.demo = bounded(v.demo, 0, bounds::demo_secs);
+    v.fudge = bounded(v.fudge, bounds::fudge_slow, bounds::fudge_fast);
+    // Quarter 'til starts after the first increment and within the hour, or is off (0).
+    const int incr = (v.flags & eight_div) ? 450 : 300;
+    if (v.quarter <= incr || v.quarter > bounds::hour_secs)
+        v.quarter = 0;
+}
+
+// Sixteen hex numbers, one separator character after each.
+void read_custom_colours(const char* at, COLORREF* custom)
+{
+    const char* const end = at + std::strlen(at);
+    for (int i = 0; i < 16 && at < end; ++i) {
+        char* after = nullptr;
+        const unsigned long long value = std::strtoull(at, &after, 16);
+        if (after != at)
+            custom[i] = COLORREF(std::min<unsigned long long>(value, UINT_MAX));
+        at = after + 1;
+    }
+}
+
+// Line 1, line 2, and the first blank-free word after them.
+struct StyleLines {
+    std::string version, data, colours;
+};
+
+StyleLines split_lines(const char* text)
+{
+    StyleLines lines;
+    const char* at = text;
+    for (std::string* line : {&lines.version, &lines.data}) {
+        const std::size_t length = std::strcspn(at, "\n");
+        line->assign(at, length);
+        at += length + (at[length] == '\n' ? 1 : 0);
+    }
+    while (std::isspace(static_cast<unsigned char>(*at)))
+        ++at;
+    lines.colours.assign(at, std::strcspn(at, " \t\n\v\f\r"));
+    return lines;
+}
 
 LogFont desc_or_default(Font f)
 {
@@ -155,41 +320,26 @@ LogFont desc_or_default(Font f)
     return lf;
 }
 
-StyleLine values_in_effect(const int place[4])
+StyleValues values_in_effect(const LogFont& number, const LogFont& date, const int place[4])
 {
-    const LogFont number = desc_or_default(stl.hfont), date = desc_or_default(hfDate);
-    StyleLine v{};
-    v.face = number.face;
+    StyleValues v{};
+    set_face_text(v.face, number.face);
     v.font_height = stl.font_height;
     v.weight = weight_code(number);
+    const plat::Rect desk = plat::desktop_rect();
+    v.screen_w = desk.right, v.screen_h = desk.bottom;
     std::copy(place, place + 4, v.place);
     v.flags = unsigned(ini_bits | non_ini_bits);
-    v.shape = shape_letter(stl.shape);
+    v.shape = stl.shape;
     v.digit = stl.rgbDigit, v.fig = stl.rgbFig, v.bkgrnd = stl.rgbBkgrnd;
     v.switch_at = ticker_switch_at, v.off_for = ticker_off_for;
-    int unused_demo, unused_fudge;
-    rtrn_rvrse(&v.start_hour, &v.start_secs, &v.end_hour, &v.end_secs, &unused_demo, &unused_fudge, &v.quarter);
-    v.demo = 0, v.fudge = 0;   // 0 leaves both as they are
+    rtrn_rvrse(&v.start_hour, &v.start_secs, &v.end_hour, &v.end_secs, &v.demo, &v.fudge, &v.quarter);
     v.cc_digit = rgbCCDigit, v.cc_fig = rgbCCFig, v.cc_bkgrnd = rgbCCBkgrnd;
-    v.date_face = date.face;
+    set_face_text(v.date_face, date.face);
     v.date_hi = date_font_hi;
     v.date_weight = weight_code(date);
+    std::copy(std::begin(rgbCustom), std::end(rgbCustom), v.custom);
     return v;
-}
-
-void parse_data_line(const std::string& line, StyleLine& v)
-{
-    const size_t room = std::max(line.size(), v.face.size() + v.date_face.size()) + 1;
-    std::vector<char> face(room), date_face(room);
-    std::strcpy(face.data(), v.face.c_str());
-    std::strcpy(date_face.data(), v.date_face.c_str());
-    std::sscanf(line.c_str(), read_format, face.data(), &v.font_height, &v.weight, &v.screen_w, &v.screen_h,
-                &v.place[0], &v.place[1], &v.place[2], &v.place[3], &v.flags, &v.shape, &v.digit, &v.fig,
-                &v.bkgrnd, &v.switch_at, &v.off_for, &v.start_hour, &v.start_secs, &v.end_hour, &v.end_secs,
-                &v.demo, &v.cc_digit, &v.cc_fig, &v.cc_bkgrnd, &v.fudge, &v.quarter, date_face.data(),
-                &v.date_hi, &v.date_weight);
-    v.face = face.data();
-    v.date_face = date_face.data();
 }
 
 void clamp_placement(int place[4])
@@ -203,52 +353,31 @@ void clamp_placement(int place[4])
     place[3] = std::min(place[3], desk.bottom - desk.top);
 }
 
-int sane_ticker_loc(int bits)
-{
-    const int loc = bits & ticker_loc_mask;
-    return loc >= 1 && loc <= 9 ? bits : (bits & ~ticker_loc_mask) | 5;
-}
-
 void take_flag_word(unsigned flags)
 {
     non_ini_bits = int(flags & non_ini_file_mask);
-    file_ini_bits = sane_ticker_loc(int(flags & flag_word_ini_mask));
+    file_ini_bits = int(flags & flag_word_ini_mask);
 }
 
-// Sixteen hex numbers, one separator character after each.
-void read_custom_colours(const std::string& word)
+void store_file_style(const StyleValues& v, int place[4])
 {
-    const char* at = word.c_str();
-    const char* const end = at + word.size();
-    for (COLORREF& colour : rgbCustom) {
-        if (at >= end)
-            return;
-        char* after = nullptr;
-        const unsigned long value = std::strtoul(at, &after, 16);
-        if (after != at)
-            colour = COLORREF(value);
-        at = after + 1;
-    }
-}
-
-void store_file_style(const StyleLine& v, int place[4])
-{
-    file_stl.shape = shape_of_letter(v.shape);
+    file_stl.shape = v.shape;
     std::copy(v.place, v.place + 4, place);
     clamp_placement(place);
     update_rvrse(int(v.flags), v.start_hour, v.start_secs, v.end_hour, v.end_secs, v.demo, v.fudge, v.quarter);
     take_flag_word(v.flags);
-    file_stl.rgbDigit = COLORREF(v.digit), file_stl.rgbFig = COLORREF(v.fig), file_stl.rgbBkgrnd = COLORREF(v.bkgrnd);
+    file_stl.rgbDigit = v.digit, file_stl.rgbFig = v.fig, file_stl.rgbBkgrnd = v.bkgrnd;
     ticker_switch_at = v.switch_at, ticker_off_for = v.off_for;
-    rgbCCDigit = COLORREF(v.cc_digit), rgbCCFig = COLORREF(v.cc_fig), rgbCCBkgrnd = COLORREF(v.cc_bkgrnd);
+    rgbCCDigit = v.cc_digit, rgbCCFig = v.cc_fig, rgbCCBkgrnd = v.cc_bkgrnd;
     date_font_hi = v.date_hi;
+    std::copy(std::begin(v.custom), std::end(v.custom), rgbCustom);
 
-    set_face(work_lf, v.face.c_str());
+    set_face(work_lf, v.face);
     apply_weight_code(work_lf, v.weight);
     file_stl.font_height = v.font_height;
     file_stl.hfont = make_font_at_object_height();
 
-    set_face(work_lf, v.date_face.c_str());
+    set_face(work_lf, v.date_face);
     apply_weight_code(work_lf, v.date_weight);
     replace_date_font(make_font_at_object_height());
 }
@@ -318,23 +447,20 @@ int use_no_file_style(Menu menu, int place[4])
 
 int read_style_file(Menu menu, int place[4])
 {
-    std::ifstream in(style_file_name);
+    std::ifstream in(style_file_name, std::ios::binary);
     if (!in)
         return use_no_file_style(menu, place);
-    std::string version, data, colours;
-    std::getline(in, version);
-    if (version_number(version) != version_number(version_line)) {
+    std::stringstream text;
+    text << in.rdbuf();
+    StyleValues values = values_in_effect(desc_or_default(stl.hfont), desc_or_default(hfDate), place);
+    values.demo = 0, values.fudge = 0;   // 0 leaves both as they are
+    if (read_style_text(text.str().c_str(), values) != 0) {
         plat::message_box(nullptr,
                           "The \"tavrin.sty\" file in the current subdirectory is the wrong version or corrupted. "
                           "Erase it and run Tavrin again.",
                           "Tavrin: Wrong version .sty", plat::MB_ICONSTOP);
         return 1;
     }
-    std::getline(in, data);
-    in >> colours;
-    StyleLine values = values_in_effect(place);
-    parse_data_line(data, values);
-    read_custom_colours(colours);
     store_file_style(values, place);
     ini_bits = file_ini_bits;
     stl = file_stl;
@@ -477,53 +603,147 @@ COLORREF* set_style(plat::Window w, int* run)
     return rgbCustom;
 }
 
+int read_style_text(const char* text, StyleValues& v)
+{
+    const StyleLines lines = split_lines(text);
+    if (version_number(lines.version) != version_number(version_line))
+        return 1;
+    char shape = shape_letter(v.shape);
+    LineScanner(lines.data.c_str())
+        .scan(read_format, {v.face, &v.font_height, &v.weight, &v.screen_w, &v.screen_h, &v.place[0], &v.place[1],
+                            &v.place[2], &v.place[3], &v.flags, &shape, &v.digit, &v.fig, &v.bkgrnd, &v.switch_at,
+                            &v.off_for, &v.start_hour, &v.start_secs, &v.end_hour, &v.end_secs, &v.demo,
+                            &v.cc_digit, &v.cc_fig, &v.cc_bkgrnd, &v.fudge, &v.quarter, v.date_face, &v.date_hi,
+                            &v.date_weight});
+    v.shape = shape_of_letter(shape);
+    read_custom_colours(lines.colours.c_str(), v.custom);
+    bound_values(v);
+    return 0;
+}
+
+std::string style_text_of(const StyleValues& v, int with_custom)
+{
+    std::string text = format_text(
+        write_format, v.face, v.font_height, v.weight, v.screen_w, v.screen_h, v.place[0], v.place[1], v.place[2],
+        v.place[3], v.flags, shape_letter(v.shape), (unsigned long)v.digit, (unsigned long)v.fig,
+        (unsigned long)v.bkgrnd, v.switch_at, v.off_for, v.start_hour, v.start_secs, v.end_hour, v.end_secs, v.demo,
+        (unsigned long)v.cc_digit, (unsigned long)v.cc_fig, (unsigned long)v.cc_bkgrnd, v.fudge, v.quarter,
+        v.date_face, v.date_hi, v.date_weight);
+    if (with_custom) {
+        text += '\n';
+        for (COLORREF colour : v.custom)
+            text += format_text("%lx,", (unsigned long)colour);
+    }
+    return text;
+}
+
 const char* make_style_string(int with_custom, int x, int y, int width, int height)
 {
-    const plat::Rect desk = plat::desktop_rect();
     plat::get_font_desc(stl.hfont, work_lf);
     LogFont date;
     plat::get_font_desc(hfDate, date);
-    int start_hour, start_secs, end_hour, end_secs, demo, fudge, quarter;
-    rtrn_rvrse(&start_hour, &start_secs, &end_hour, &end_secs, &demo, &fudge, &quarter);
-    style_string = format_text(write_format, work_lf.face, stl.font_height, weight_code(work_lf), desk.right,
-                               desk.bottom, x, y, width, height, unsigned(ini_bits | non_ini_bits),
-                               shape_letter(stl.shape), (unsigned long)stl.rgbDigit, (unsigned long)stl.rgbFig,
-                               (unsigned long)stl.rgbBkgrnd, ticker_switch_at, ticker_off_for, start_hour,
-                               start_secs, end_hour, end_secs, demo, (unsigned long)rgbCCDigit,
-                               (unsigned long)rgbCCFig, (unsigned long)rgbCCBkgrnd, fudge, quarter, date.face,
-                               date_font_hi, weight_code(date));
-    if (with_custom) {
-        style_string += '\n';
-        for (COLORREF colour : rgbCustom)
-            style_string += format_text("%lx,", (unsigned long)colour);
-    }
+    const int place[4] = {x, y, width, height};
+    style_string = style_text_of(values_in_effect(work_lf, date, place), with_custom);
     return style_string.c_str();
 }
 
-// The new text goes to a file beside the old one and replaces it in one
-// rename, so a failure never leaves a cut-off style file behind.
-int write_style_file(const char* path, const int place[4])
+namespace {
+
+// Where the text must land: a style file that is a symbolic link is written
+// through to what it points at, so the link the user made stays.
+std::string link_target(const std::string& path)
 {
-    if (std::FILE* existing = std::fopen(path, "r")) {
-        std::fclose(existing);
-        std::FILE* writable = std::fopen(path, "r+");
-        if (writable == nullptr)   // a write-protected style file stays as the user left it
-            return 1;
-        std::fclose(writable);
+    namespace fs = std::filesystem;
+    fs::path at = path;
+    std::error_code error;
+    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(at, error)); ++hops) {
+        const fs::path to = fs::read_symlink(at, error);
+        if (error)
+            break;
+        at = to.is_absolute() ? to : at.parent_path() / to;
     }
-    const std::string text =
-        std::string(version_line) + "\n" + make_style_string(1, place[0], place[1], place[2], place[3]) + "\n";
-    const std::string fresh = std::string(path) + ".new";
-    std::FILE* out = std::fopen(fresh.c_str(), "w");
-    if (out == nullptr)
-        return 1;
-    bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    written = std::fclose(out) == 0 && written;
-    if (!written || std::rename(fresh.c_str(), path) != 0) {
+    return at.string();
+}
+
+bool write_all(int fd, const std::string& text)
+{
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::pwrite(fd, text.data() + done, text.size() - done, off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+void sync_folder_of(const std::string& path)
+{
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// A fresh file beside the old one, on disk before it replaces the old one in
+// one rename: a kill or a full disk leaves either the old file or the new.
+int replace_by_rename(const std::string& target, const std::string& text, const struct stat* old)
+{
+    const std::string fresh = target + ".new";
+    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return -1;
+    bool written = write_all(fd, text);
+    if (old != nullptr)
+        written = ::fchmod(fd, old->st_mode & 07777) == 0 && written;
+    written = ::fsync(fd) == 0 && written;
+    written = ::close(fd) == 0 && written;
+    if (!written || std::rename(fresh.c_str(), target.c_str()) != 0) {
         std::remove(fresh.c_str());
         return 1;
     }
+    sync_folder_of(target);
     return 0;
+}
+
+// For a folder that takes no new file: the space is taken first, so a full
+// disk stops before the old text is touched; the text then goes in with one
+// write, and a cut after it leaves only old bytes past the three lines.
+int rewrite_in_place(const std::string& target, const std::string& text, const struct stat& old)
+{
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 1;
+    bool written = off_t(text.size()) <= old.st_size || ::posix_fallocate(fd, 0, off_t(text.size())) == 0;
+    written = written && write_all(fd, text) && ::fsync(fd) == 0;
+    written = written && ::ftruncate(fd, off_t(text.size())) == 0 && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    return written ? 0 : 1;
+}
+
+}  // namespace
+
+int write_style_text(const char* path, const std::string& text)
+{
+    const std::string target = link_target(path);
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && ::access(target.c_str(), W_OK) != 0)   // a write-protected style file stays as the user left it
+        return 1;
+    const int renamed = replace_by_rename(target, text, exists ? &old : nullptr);
+    if (renamed >= 0)
+        return renamed;
+    return exists && S_ISREG(old.st_mode) ? rewrite_in_place(target, text, old) : 1;
+}
+
+int write_style_file(const char* path, const int place[4])
+{
+    return write_style_text(path, std::string(version_line) + "\n" +
+                                      make_style_string(1, place[0], place[1], place[2], place[3]) + "\n");
 }
 
 int close_stl()

@@ -1,7 +1,7 @@
 // Start-up and shut-down: the command line, the style, the window and its message loop.
 #include "tavrin.h"
 
-#include <cstdio>
+#include <cctype>
 #include <cstring>
 
 const char* const usage_text =
@@ -30,10 +30,21 @@ const OptionEffect option_effects[] = {
 
 }  // namespace
 
+// Read as "%d %d %d" would read it, with the same count (-1 when the text ends
+// before the first number), but a number too long for an int saturates.
 CommandLine parse_command_line(const char* text)
 {
     CommandLine cl;
-    cl.fields_read = std::sscanf(text != nullptr ? text : "", "%d %d %d", &cl.hr, &cl.min, &cl.option);
+    const char* at = text != nullptr ? text : "";
+    int read = 0;
+    for (int* field : {&cl.hr, &cl.min, &cl.option}) {
+        if (!scan_number(at, *field))
+            break;
+        ++read;
+    }
+    while (read == 0 && std::isspace(static_cast<unsigned char>(*at)))
+        ++at;
+    cl.fields_read = read == 0 && *at == '\0' ? -1 : read;
     return cl;
 }
 

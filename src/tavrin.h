@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <string>
 
 using plat::COLORREF;
 
@@ -148,6 +149,8 @@ void set_clock_function(ClockFunction f);
 std::time_t clock_now();
 
 int set_time();
+// Milliseconds for a timer of secs seconds at ms_per_sec, within what a timer takes.
+int timer_ms(long long secs, int ms_per_sec);
 Clk* set_disp_clock(plat::Window w);
 int format_hour(int military_bit);
 int toggle_hour(const char* word);
@@ -158,6 +161,9 @@ int rtrn_rvrse(int* start_hour, int* start_secs, int* end_hour, int* end_secs,
                int* demo, int* fudge, int* quarter);
 void demo_init_sc(int option, int hour, int minute);
 int normalize_time_field(char kind, const char* text, int* first, int* second);
+// A decimal number as "%d" scans it, held within int however many digits it has;
+// at moves past it. false when no number starts there.
+bool scan_number(const char*& at, int& out);
 int within_rvrse_span();
 int swtch_rvrse_times();
 int set_date(const std::tm* when);
@@ -286,12 +292,38 @@ extern int save_recent;
 extern int arial_count, other_tt_count;
 extern const char* const style_file_name;   // "tavrin.sty", in the working directory
 
+// Every value of the style file's data line and custom-colour line, as the
+// program can use them (the reader bounds each one; see style.cpp).
+struct StyleValues {
+    char face[32];
+    int font_height, weight;
+    int screen_w, screen_h;
+    int place[4];
+    unsigned flags;
+    int shape;   // command identifier of the Shapes item
+    COLORREF digit, fig, bkgrnd;
+    int switch_at, off_for;
+    int start_hour, start_secs, end_hour, end_secs, demo;
+    COLORREF cc_digit, cc_fig, cc_bkgrnd;
+    int fudge, quarter;
+    char date_face[32];
+    int date_hi, date_weight;
+    COLORREF custom[16];
+};
+// Reads the style file's text (version, data and custom-colour lines) into v;
+// values the text lacks keep what v held. 0 read; 1 the version is not ours.
+int read_style_text(const char* text, StyleValues& v);
+// The data line and, when with_custom is non-zero, a newline and the custom-colour line.
+std::string style_text_of(const StyleValues& v, int with_custom);
+
 int init_stl();
 int get_style(char choice, plat::Menu menu, int place[4]);
 COLORREF* set_style(plat::Window w, int* run);
 const char* make_style_string(int with_custom, int x, int y, int width, int height);
 // Writes the three-line style file; never leaves a half-written one behind. 0 when written.
 int write_style_file(const char* path, const int place[4]);
+// Puts text in place of the file at path (through a symbolic link, keeping its mode). 0 when written.
+int write_style_text(const char* path, const std::string& text);
 int close_stl();
 char fiddle_file_menu(char event, plat::Menu menu);
 int enumfont_proc(const plat::LogFont& lf, unsigned type, std::intptr_t data);

@@ -57,7 +57,11 @@ inline void plain_style(int shape, int ini = 0, int run = paint_filled, int incr
 
 inline Window face_window()
 {
-    static Window w = create_window({"PaintTest", "paint test", 0, 0, 400, 300, nullptr, face_proc});
+    static Window w = [] {
+        // Gone with the application, like any window the program makes.
+        qAddPostRoutine([] { destroy_window(face_window()); });
+        return create_window({"PaintTest", "paint test", 0, 0, 400, 300, nullptr, face_proc});
+    }();
     return w;
 }
 

@@ -214,17 +214,6 @@ TEST_F(Style, ShortAndGarbledFilesKeepWhatIsInEffect)
     EXPECT_EQ(stl.font_height, -33);
 }
 
-TEST_F(Style, SavingNeverLeavesAHalfWrittenFile)
-{
-    ASSERT_EQ(get_style('D', menu, place), 0);
-    std::ofstream("tavrin.sty") << "QZ1.1\nold\n";
-    fs::create_directory("tavrin.sty.new");   // the fresh copy cannot be made
-    EXPECT_NE(write_style_file("tavrin.sty", place), 0);
-    EXPECT_EQ(slurp("tavrin.sty"), "QZ1.1\nold\n");
-    EXPECT_NE(write_style_file("no-such-dir/tavrin.sty", place), 0);
-    EXPECT_TRUE(boxes.empty());
-}
-
 TEST_F(Style, FileMenuFollowsTheUsersChoices)
 {
     ASSERT_EQ(read(line("Arial,-33,0", "485 R")), 0);

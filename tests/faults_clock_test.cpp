@@ -1,0 +1,175 @@
+// The clock window's timers at their moments, whatever the settings hold: the
+// contracting phase, quarter 'til and reversals entered away from a boundary,
+// and timer periods that cannot overflow.
+#include "tavrin.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+using namespace plat;
+
+namespace {
+
+std::time_t fake_now = 0;
+std::time_t fake_clock() { return fake_now; }
+std::time_t at(int h, int m, int s) { return std::time_t(h) * 3600 + m * 60 + s; }   // 1 Jan 1970, UTC
+
+class Timers : public ::testing::Test {
+protected:
+    QTemporaryDir scratch;
+    QString home = QDir::currentPath();
+    Window w = nullptr;
+    Menu menu = nullptr;
+
+    void SetUp() override
+    {
+        QDir::setCurrent(scratch.path());   // no style file: the default style
+        set_clock_function(fake_clock);
+        set_message_box_hook([](const MessageBoxCall&) { return int(IDOK); });
+        run_bits = paint_filled;
+        microsec_factor = 1000;
+        non_ini_bits = 0;
+        ticker_switch_at = 2;
+        ticker_off_for = 4;
+        clk.time_source = 0;
+        clk.skip_zero = 0;
+        clk.demo_secs = 5;
+        clk.drawn_hour = &clk.disp_hour;
+        clk.next_rvrse = &clk.rvrse_end;
+        update_rvrse(default_ini_bits, 6, 0, 18, 1800, 5, 0, 0);
+        init_stl();
+        menu = load_menu("MAINMENU");
+        int place[4];
+        ASSERT_EQ(get_style('F', menu, place), 0);
+    }
+    void TearDown() override
+    {
+        if (w && is_window(w))
+            send_message(w, WM_CLOSE, 0, 0);
+        QApplication::processEvents();
+        close_stl();
+        set_message_box_hook(nullptr);
+        set_clock_function(nullptr);
+        QDir::setCurrent(home);
+    }
+    void open(std::time_t now)
+    {
+        fake_now = now;
+        w = create_window({"QZClockClass", "the Tavrin Clock", 100, 100, 300, 300, menu, MainWndProc});
+        ASSERT_NE(w, nullptr);
+    }
+    void tick_at(std::time_t now)
+    {
+        fake_now = now;
+        send_message(w, WM_TIMER, increment_timer, 0);
+    }
+    bool contracting_shown(const char* digit)
+    {
+        return (run_bits & contracting) && clk.drawn_hour == &clk.next_disp_hour && std::string(clk.units_digit) == digit;
+    }
+};
+
+TEST_F(Timers, QuarterTilAndReversalAreArmedForTheTimeLeft)
+{
+    update_rvrse(default_ini_bits, 6, 0, 18, 1950, 0, 0, 2730);   // quarter 'til at 45:30, reversal at 18:32:30
+    non_ini_bits = cycle_on;
+    const struct {
+        std::time_t start;
+        int timer, interval;
+    } cases[] = {
+        {at(12, 45, 20), quarter_timer, 10000},
+        {at(12, 45, 40), quarter_timer, 0},          // already past: at once
+        {at(18, 31, 0), reversal_timer, 90000},
+        {at(18, 30, 0), reversal_timer, 150000},     // on the boundary: the whole offset
+    };
+    for (const auto& c : cases) {
+        open(c.start);
+        EXPECT_TRUE(timer_active(w, c.timer)) << c.start;
+        EXPECT_EQ(timer_interval(w, c.timer), c.interval) << c.start;
+        send_message(w, WM_CLOSE, 0, 0);
+    }
+}
+
+TEST_F(Timers, ContractingEndsAtTheNewHourWithOrWithoutAnEmptyFigure)
+{
+    update_rvrse(default_ini_bits, 6, 0, 18, 1800, 0, 0, 2550);   // quarter 'til at 42:30
+    const struct {
+        int skip_zero;
+        std::time_t next_tick;
+    } cases[] = {
+        {0, at(13, 0, 0)},
+        {1, at(13, 0, 0)},    // "two :05-s, no :00": the first increment shows as the second
+        {0, at(13, 7, 10)},   // asleep through the hour's first increment
+        {1, at(14, 12, 0)},
+    };
+    for (const auto& c : cases) {
+        clk.skip_zero = c.skip_zero;
+        open(at(12, 50, 0));
+        ASSERT_TRUE(contracting_shown("1"));
+        tick_at(at(12, 55, 0));
+        EXPECT_TRUE(contracting_shown("1"));
+        tick_at(c.next_tick);
+        EXPECT_FALSE(run_bits & contracting) << c.skip_zero << " " << c.next_tick;
+        EXPECT_EQ(clk.drawn_hour, &clk.disp_hour);
+        send_message(w, WM_CLOSE, 0, 0);
+        run_bits = paint_filled;
+    }
+}
+
+TEST_F(Timers, PeriodsStayWithinWhatATimerTakes)
+{
+    clk.demo_secs = INT_MAX;
+    demo_init_sc(2, 0, 0);
+    open(at(12, 0, 0));
+    EXPECT_EQ(timer_interval(w, increment_timer), INT_MAX);
+    tick_at(at(12, 0, 5));
+    EXPECT_EQ(timer_interval(w, increment_timer), INT_MAX);
+    EXPECT_EQ(timer_ms(-5, 1000), 0);
+
+    // Ticker lengths at their largest: the cycle still turns over.
+    ticker_switch_at = ticker_off_for = INT_MAX;
+    ticker_count = INT_MAX - 1;
+    send_message(w, WM_TIMER, ticker_timer, 0);
+    EXPECT_EQ(ticker_count, 0);
+    EXPECT_TRUE(run_bits & ticker_lit);
+}
+
+TEST(ReversalSpan, HoursBeyondTheDayDoNotOverflow)
+{
+    const Clk saved = clk;
+    clk.rvrse_start = {INT_MAX, INT_MAX, 0, 0};
+    clk.rvrse_end = {0, 0, 0, 0};
+    clk.hour = INT_MAX;
+    EXPECT_EQ(within_rvrse_span(), 0);
+    clk = saved;
+    clk.next_rvrse = &clk.rvrse_end;
+    clk.drawn_hour = &clk.disp_hour;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CommandLineNumbers, TooLongForAnIntSaturateAndTheCountStays)
+{
+    const struct {
+        const char* text;
+        std::vector<int> read;   // fields_read, hr, min, option
+    } cases[] = {
+        {"99999999999 -99999999999 99999999999", {3, INT_MAX, INT_MIN, INT_MAX}},
+        {"  \t", {-1, 0, 0, 1}},
+        {"x", {0, 0, 0, 1}},
+        {"12:30", {1, 12, 0, 1}},
+    };
+    for (const auto& c : cases) {
+        const CommandLine cl = parse_command_line(c.text);
+        EXPECT_EQ((std::vector<int>{cl.fields_read, cl.hr, cl.min, cl.option}), c.read) << c.text;
+    }
+}
+
+}  // namespace
