@@ -99,10 +99,7 @@ protected:
 TEST_F(Desktop, OnlyLatinLettersOfTheKeyTableAct)
 {
     open(command_recorder);
-    const struct {
-        unsigned code;
-        int command;   // 0: none
-    } keys[] = {
+    const struct { unsigned code; int command; } keys[] = {   // command 0: none
         {'a', CMD_ABOUT}, {'C', CMD_CYCLE_COLORS}, {'d', CMD_DEMO}, {'s', CMD_SQUARE},
         {0x0443, 0}, {0x0444, 0}, {0x0441, 0}, {0x0421, 0},   // Cyrillic у ф с С: low bytes C D A !
         {0x0143, 0}, {0x00E1, 0}, {0x4E4D, 0},                // Ń, á, a CJK character ending in 0x4D ("M")
@@ -208,12 +205,7 @@ protected:
 
 TEST_F(TimeChanges, TheRegularCheckTellsOfStepsAndZoneChangesOnly)
 {
-    const struct {
-        const char* what;
-        std::int64_t wall_step_ms;
-        long zone_step_secs;
-        bool told;
-    } steps[] = {
+    const struct { const char* what; std::int64_t wall_step_ms; long zone_step_secs; bool told; } steps[] = {
         {"NTP slewing", 40, 0, false},
         {"an hour forward", 3600 * 1000, 0, true},
         {"a little under the threshold", 999, 0, false},
@@ -272,12 +264,7 @@ bool same(const plat::LogFont& a, const plat::LogFont& b)
 
 TEST(FontDialog, OpensOnTheFaceInUseAndOkAloneChangesNothing)
 {
-    const struct {
-        plat::LogFont lf;
-        const char* opens_on;
-        bool italic;
-        int weight;
-    } starts[] = {
+    const struct { plat::LogFont lf; const char* opens_on; bool italic; int weight; } starts[] = {
         {{-33, 0, 0, 0, "Arial"}, "Liberation Sans", false, 400},   // served by its metric twin
         {{-60, 700, 255, 0, "DejaVu Serif"}, "DejaVu Serif", true, 700},
         {{-27, 400, 0, 0, "Liberation Sans"}, "Liberation Sans", false, 400},
@@ -326,11 +313,8 @@ void set_style(QFontDialog& dialog, const char* style)
 // not fall on their first style, an oblique or condensed one.
 TEST(FontDialog, OnlyWhatWasChangedComesBack)
 {
-    const struct {
-        plat::LogFont start;
-        std::function<void(QFontDialog&)> change;
-        plat::LogFont expected;
-    } changes[] = {
+    const struct { plat::LogFont start; std::function<void(QFontDialog&)> change; plat::LogFont expected; }
+        changes[] = {
         {{-33, 0, 0, 0, "Arial"}, [](QFontDialog& d) { set_size(d, 36); }, {-48, 0, 0, 0, "Arial"}},
         {{-33, 0, 0, 0, "Arial"}, [](QFontDialog& d) { set_style(d, "Bold Italic"); }, {-33, 700, 255, 0, "Arial"}},
         {{-33, 0, 0, 0, "Arial"}, [](QFontDialog& d) { pick_family(d, "DejaVu Sans"); }, {-33, 0, 0, 0, "DejaVu Sans"}},
