@@ -1,10 +1,13 @@
 // The clock as a desktop user meets it: keys of other alphabets, what the shell is told at the
-// end, and the face after the time of day moved without a timer noticing.
+// end, the face after the time of day moved without a timer noticing, what a window hears of
+// such moves, and the real font dialog.
 #include "platform/internal.h"
 #include "tavrin.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFontDialog>
+#include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -12,7 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
+#include <functional>
+#include <string>
 #include <vector>
 
 using namespace plat;
@@ -93,10 +99,7 @@ protected:
 TEST_F(Desktop, OnlyLatinLettersOfTheKeyTableAct)
 {
     open(command_recorder);
-    const struct {
-        unsigned code;
-        int command;   // 0: none
-    } keys[] = {
+    const struct { unsigned code; int command; } keys[] = {   // command 0: none
         {'a', CMD_ABOUT}, {'C', CMD_CYCLE_COLORS}, {'d', CMD_DEMO}, {'s', CMD_SQUARE},
         {0x0443, 0}, {0x0444, 0}, {0x0441, 0}, {0x0421, 0},   // Cyrillic у ф с С: low bytes C D A !
         {0x0143, 0}, {0x00E1, 0}, {0x4E4D, 0},                // Ń, á, a CJK character ending in 0x4D ("M")
@@ -163,6 +166,187 @@ TEST_F(Desktop, FailedStartUpExitsNonZero)
     std::ofstream(style_file_name) << "QZ0.9\n";
     EXPECT_NE(WinMain(""), 0);
     EXPECT_EQ(boxes, 1) << "the wrong-version box said why";
+}
+
+// ---- what a window hears when the time of day moves --------------------------
+
+struct Heard {
+    unsigned msg;
+    std::uintptr_t wp;
+    bool operator==(const Heard& o) const { return msg == o.msg && wp == o.wp; }
+};
+std::vector<Heard> heard;
+
+std::intptr_t listener(Window w, unsigned msg, std::uintptr_t wp, std::intptr_t lp)
+{
+    if (msg == WM_TIMECHANGE || msg == WM_POWERBROADCAST)
+        heard.push_back({msg, wp});
+    return def_window_proc(w, msg, wp, lp);
+}
+
+class TimeChanges : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        set_clock_reading_hook([this] { return now; });
+        w = create_window({"Listener", "listener", 0, 0, 100, 100, nullptr, listener});
+        watch_time_changes(w);
+        QTest::qWait(1100);   // the regular check takes the reading above as its start
+        heard.clear();
+    }
+    void TearDown() override
+    {
+        destroy_window(w);
+        set_clock_reading_hook(nullptr);
+    }
+    ClockReading now{5000, 3600};
+    Window w = nullptr;
+};
+
+TEST_F(TimeChanges, TheRegularCheckTellsOfStepsAndZoneChangesOnly)
+{
+    const struct { const char* what; std::int64_t wall_step_ms; long zone_step_secs; bool told; } steps[] = {
+        {"NTP slewing", 40, 0, false},
+        {"an hour forward", 3600 * 1000, 0, true},
+        {"a little under the threshold", 999, 0, false},
+        {"two minutes back", -120 * 1000, 0, true},
+        {"a new time zone", 0, -5 * 3600, true},
+        {"a resume from a suspend seen only by the clocks", 8 * 3600 * 1000, 0, true},
+    };
+    for (const auto& s : steps) {
+        heard.clear();
+        now.wall_minus_elapsed_ms += s.wall_step_ms;
+        now.utc_offset_secs += s.zone_step_secs;
+        QTest::qWait(1100);
+        const std::vector<Heard> told = {{WM_TIMECHANGE, 0}};
+        EXPECT_EQ(heard, s.told ? told : std::vector<Heard>()) << s.what;
+    }
+}
+
+TEST_F(TimeChanges, TheResumeIsToldOnceTheSleepIsOver)
+{
+    simulate_prepare_for_sleep(true);
+    QTest::qWait(0);
+    EXPECT_TRUE(heard.empty()) << "nothing while going to sleep";
+    simulate_prepare_for_sleep(false);
+    QTest::qWait(0);
+    EXPECT_EQ(heard, (std::vector<Heard>{{WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC}}));
+}
+
+// ---- the real font dialog ----------------------------------------------------
+
+struct Opened {
+    std::string family;
+    bool italic;
+    int weight;
+    double points;
+};
+
+// Runs choose_font while `act` answers the dialog; returns what the dialog opened on.
+Opened choose(plat::LogFont& lf, bool& ok, const std::function<void(QFontDialog&)>& act)
+{
+    Opened opened{};
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        const QFont f = dialog->currentFont();
+        opened = {f.family().toStdString(), f.italic(), f.weight(), f.pointSizeF()};
+        act(*dialog);
+    });
+    ok = plat::choose_font(nullptr, lf);
+    return opened;
+}
+
+bool same(const plat::LogFont& a, const plat::LogFont& b)
+{
+    return a.height == b.height && a.weight == b.weight && a.italic == b.italic && !std::strcmp(a.face, b.face);
+}
+
+TEST(FontDialog, OpensOnTheFaceInUseAndOkAloneChangesNothing)
+{
+    const struct { plat::LogFont lf; const char* opens_on; bool italic; int weight; } starts[] = {
+        {{-33, 0, 0, 0, "Arial"}, "Liberation Sans", false, 400},   // served by its metric twin
+        {{-60, 700, 255, 0, "DejaVu Serif"}, "DejaVu Serif", true, 700},
+        {{-27, 400, 0, 0, "Liberation Sans"}, "Liberation Sans", false, 400},
+    };
+    for (const auto& s : starts) {
+        plat::LogFont lf = s.lf;
+        bool ok = false;
+        const Opened opened = choose(lf, ok, [](QFontDialog& d) { d.accept(); });
+        EXPECT_EQ(opened.family, s.opens_on) << s.lf.face;
+        EXPECT_EQ(opened.italic, s.italic) << s.lf.face;
+        EXPECT_EQ(opened.weight, s.weight) << s.lf.face;
+        EXPECT_NEAR(opened.points, -s.lf.height * 72.0 / 96.0, 0.5) << s.lf.face;
+        EXPECT_TRUE(ok);
+        EXPECT_TRUE(same(lf, s.lf)) << s.lf.face << " came back as " << lf.face << " " << lf.height << " "
+                                    << lf.weight << " " << int(lf.italic);
+    }
+}
+
+// A click on a family in the dialog's list, as the user picks one.
+void pick_family(QFontDialog& dialog, const char* family)
+{
+    for (QListView* list : dialog.findChildren<QListView*>()) {
+        const QAbstractItemModel* model = list->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            if (model->index(row, 0).data().toString() == QLatin1String(family))
+                return list->setCurrentIndex(model->index(row, 0));
+    }
+    ADD_FAILURE() << "no family " << family;
+}
+
+void set_size(QFontDialog& dialog, int points)
+{
+    QFont f = dialog.currentFont();
+    f.setPointSize(points);
+    dialog.setCurrentFont(f);
+}
+
+void set_style(QFontDialog& dialog, const char* style)
+{
+    QFont f = dialog.currentFont();
+    f.setStyleName(QLatin1String(style));
+    dialog.setCurrentFont(f);
+}
+
+// Families without a style named like the one showing (DejaVu has "Book", not "Regular") must
+// not fall on their first style, an oblique or condensed one.
+TEST(FontDialog, OnlyWhatWasChangedComesBack)
+{
+    const struct { plat::LogFont start; std::function<void(QFontDialog&)> change; plat::LogFont expected; }
+        changes[] = {
+        {{-33, 0, 0, 0, "Arial"}, [](QFontDialog& d) { set_size(d, 36); }, {-48, 0, 0, 0, "Arial"}},
+        {{-33, 0, 0, 0, "Arial"}, [](QFontDialog& d) { set_style(d, "Bold Italic"); }, {-33, 700, 255, 0, "Arial"}},
+        {{-33, 0, 0, 0, "Arial"}, [](QFontDialog& d) { pick_family(d, "DejaVu Sans"); }, {-33, 0, 0, 0, "DejaVu Sans"}},
+        {{-33, 0, 0, 0, "Arial"}, [](QFontDialog& d) { pick_family(d, "DejaVu Serif"); }, {-33, 0, 0, 0, "DejaVu Serif"}},
+        {{-33, 0, 0, 0, "Arial"}, [](QFontDialog& d) { pick_family(d, "Liberation Serif"); },
+         {-33, 0, 0, 0, "Liberation Serif"}},
+        {{-60, 700, 255, 0, "Liberation Serif"}, [](QFontDialog& d) { pick_family(d, "DejaVu Sans"); },
+         {-60, 700, 255, 0, "DejaVu Sans"}},
+    };
+    for (const auto& c : changes) {
+        plat::LogFont lf = c.start;
+        bool ok = false;
+        choose(lf, ok, [&c](QFontDialog& d) {
+            c.change(d);
+            d.accept();
+        });
+        EXPECT_TRUE(ok && same(lf, c.expected)) << c.expected.face << ": " << lf.face << " " << lf.height << " "
+                                                << lf.weight << " " << int(lf.italic);
+    }
+}
+
+// The number font's menu command as the user meets it: OK alone is no change of style.
+TEST(FontDialog, FontDialogWithoutChangeReturnsZero)
+{
+    plat::Font font = plat::create_font({-120, 0, 0, 0, "Arial"});
+    plat::Font slot = font;
+    int height = -33;
+    QTimer::singleShot(0, [] { qobject_cast<QFontDialog*>(QApplication::activeModalWidget())->accept(); });
+    EXPECT_EQ(font_dialog(&slot, &height), 0);
+    EXPECT_EQ(slot, font);
+    EXPECT_EQ(height, -33);
+    plat::delete_font(font);
 }
 
 }  // namespace

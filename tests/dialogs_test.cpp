@@ -64,20 +64,11 @@ BEGIN
     PUSHBUTTON "Cancel", IDCANCEL, 110, 80, 44, 14
 END
 
-904 DIALOG 0, 0, 200, 100
-BEGIN
-    AUTORADIOBUTTON "a.m.", 1022, 10, 10, 30, 10, WS_GROUP
-    LTEXT "between", -1, 10, 20, 30, 8
-    AUTORADIOBUTTON "p.m.", 1023, 10, 30, 30, 10
-    AUTORADIOBUTTON "a.m.", 1025, 60, 10, 30, 10, WS_GROUP
-    AUTORADIOBUTTON "p.m.", 1026, 60, 30, 30, 10
-    PUSHBUTTON "Cancel", 2, 10, 60, 40, 14, WS_GROUP
-END
-
 906 DIALOG 0, 0, 200, 100
 BEGIN
     EDITTEXT 1002, 10, 4, 40, 12
     AUTORADIOBUTTON "a.m.", 1022, 10, 20, 30, 10, WS_GROUP
+    LTEXT "between", -1, 10, 26, 30, 6
     AUTORADIOBUTTON "p.m.", 1023, 10, 32, 30, 10
     AUTORADIOBUTTON "a.m.", 1025, 60, 20, 30, 10, WS_GROUP
     AUTORADIOBUTTON "p.m.", 1026, 60, 32, 30, 10
@@ -411,7 +402,7 @@ TEST_F(Dialogs, TheOwnersTimersAndPostedMessagesRunWhileModal)
 
 TEST_F(Dialogs, RadioButtonsFollowTheirGroups)
 {
-    run_modal(904, [](Window dlg) {
+    run_modal(906, [](Window dlg) {
         const auto checks = [dlg] {   // 1022 1023 | 1025 1026
             std::string marks;
             for (int id : {1022, 1023, 1025, 1026})

@@ -1,1 +1,1 @@
-tavrin_test(test_paint standard paint_test.cpp paint_face_test.cpp)
+tavrin_test(test_paint standard paint_face_test.cpp)

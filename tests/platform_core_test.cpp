@@ -383,17 +383,7 @@ TEST_F(PlatformCore, OnlyCheckedItemsShowAMark)
     EXPECT_EQ(marks(m), expected);
 }
 
-// ---- message boxes and the drag outline ---------------------------------------------------------
-
-TEST_F(PlatformCore, MessageBoxHookAnswersInsteadOfTheBox)
-{
-    make();
-    std::vector<Window> owners;
-    set_message_box_hook([&owners](const MessageBoxCall& c) { return owners.push_back(c.owner), IDNO; });
-    EXPECT_EQ(message_box(w, "Change colours?", "Tavrin", MB_YESNO | MB_ICONQUESTION), IDNO);
-    set_message_box_hook(nullptr);
-    EXPECT_EQ(owners, std::vector<Window>{w});
-}
+// ---- the drag outline ---------------------------------------------------------
 
 TEST_F(PlatformCore, DragOutlineFollowsAndLeavesNothingWhenHidden)
 {

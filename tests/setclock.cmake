@@ -1,1 +1,1 @@
-tavrin_test(test_setclock standard setclock_test.cpp cmdline_test.cpp)
+tavrin_test(test_setclock standard setclock_test.cpp)
