@@ -3,7 +3,6 @@
 #include "tavrin.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -172,8 +171,7 @@ void take_seconds(plat::Window dlg, int id, int* secs)
     char text[20];
     if (plat::get_dlg_item_text(dlg, id, text, sizeof text) == 0)
         return;
-    const int typed = std::atoi(text);
-    if (typed > 0)
+    if (const int typed = typed_step_secs(text))
         *secs = typed;
 }
 

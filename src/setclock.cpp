@@ -340,6 +340,14 @@ bool scan_number(const char*& at, int& out)
     return true;
 }
 
+int typed_step_secs(const char* text)
+{
+    int secs = 0;
+    if (text == nullptr || !scan_number(text, secs) || secs <= 0)
+        return 0;
+    return std::min(secs, longest_step_secs);
+}
+
 int normalize_time_field(char kind, const char* text, int* first, int* second)
 {
     if (text == nullptr)
@@ -535,8 +543,7 @@ void read_demo_start(plat::Window dlg)
 {
     char text[field_chars] = "";
     plat::get_dlg_item_text(dlg, 1001, text, sizeof text);
-    const int secs = std::atoi(text);
-    if (secs > 0)
+    if (const int secs = typed_step_secs(text))
         clk.demo_secs = secs;
 
     plat::get_dlg_item_text(dlg, 1002, text, sizeof text);

@@ -235,10 +235,10 @@ private:
 namespace bounds {
 constexpr int font_height = 2000;        // LOGFONT heights within +-2000 (the picked size scales the number)
 constexpr int weight_code = 1001;        // weights 0..1000, plus 1 for italic
-constexpr int ticker_secs = 3600;        // the ticker is on, and off, for 1 s to an hour
+constexpr int ticker_secs = longest_step_secs;   // the ticker is on, and off, for 1 s to an hour
 constexpr int day_hours = 23;            // reversal hours 0..23
 constexpr int hour_secs = 3599;          // seconds past an hour, 0..3599
-constexpr int demo_secs = 3600;          // a demo step of 1 s to an hour; 0 keeps the current step
+constexpr int demo_secs = longest_step_secs;     // a demo step of 1 s to an hour; 0 keeps the current step
 constexpr int fudge_fast = 1800;         // fudge factors -1799..1800, the fudge dialog's range
 constexpr int fudge_slow = -1799;
 constexpr COLORREF colour = 0x00FFFFFF;  // 0x00BBGGRR: the top byte is not a colour

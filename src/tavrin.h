@@ -164,6 +164,10 @@ int normalize_time_field(char kind, const char* text, int* first, int* second);
 // A decimal number as "%d" scans it, held within int however many digits it has;
 // at moves past it. false when no number starts there.
 bool scan_number(const char*& at, int& out);
+// The longest ticker phase and demo step there is: an hour.
+constexpr int longest_step_secs = 3600;
+// Seconds typed in a digits-only field, at most longest_step_secs; 0 when none are.
+int typed_step_secs(const char* text);
 int within_rvrse_span();
 int swtch_rvrse_times();
 int set_date(const std::tm* when);

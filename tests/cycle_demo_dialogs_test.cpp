@@ -269,6 +269,7 @@ TEST_F(SettingDialogs, TheDemoStartsInTheDisplayedHalfOfTheDay)
         {false, 9, "3", "13:30", 13, 6, 3000},   // above 12: the 24-hour day
         {false, 9, "", "7:62", 7, 11, 5000},     // minutes above 59 are 55; the interval kept
         {false, 9, "0", "hh", 9, 2, 5000},       // unreadable: the displayed time
+        {false, 9, "9999999999999", "4:00", 4, 0, 3600000},   // an hour at most
         {true, 9, "3", "23:50", 23, 10, 3000},
     };
     for (const auto& c : cases) {

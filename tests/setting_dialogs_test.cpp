@@ -287,6 +287,7 @@ TEST_F(TickerDialog, OnlyPositiveSecondsAreTakenAndOnlyByStart)
     const struct { const char* on; const char* off; int button, switch_at, off_for; } cases[] = {
         {"", "0", DLG_DEFAULT_ACTION, 2, 4},
         {"7", "13", DLG_DEFAULT_ACTION, 7, 13},
+        {"99999999999", "3601", DLG_DEFAULT_ACTION, 3600, 3600},   // an hour at most
         {"9", "9", DLG_REMOVE_TICKER, 2, 4},
         {"9", "9", DLG_CANCEL, 2, 4},
     };
