@@ -1,8 +1,7 @@
 // The clock as a desktop user meets it: keys of other alphabets, what the shell is told at the
 // end, the face after the time of day moved without a timer noticing, what a window hears of
 // such moves, and the real font dialog.
-#include "platform/internal.h"
-#include "tavrin.h"
+#include "dialog_harness.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,9 +24,10 @@ using namespace plat;
 
 namespace {
 
-std::time_t fake_now = 0;
-std::time_t fake_clock() { return fake_now; }
-std::time_t at(int h, int m, int s) { return std::time_t(h) * 3600 + m * 60 + s; }  // 1 Jan 1970, UTC
+using harness::at;
+using harness::fake_clock;
+using harness::fake_now;
+using harness::settle;
 
 std::vector<int> commands;   // what reached the window, without being carried out
 
@@ -38,12 +38,6 @@ std::intptr_t command_recorder(Window w, unsigned msg, std::uintptr_t wp, std::i
         return 0;
     }
     return MainWndProc(w, msg, wp, lp);
-}
-
-void settle()
-{
-    for (int i = 0; i < 4; ++i)
-        QApplication::processEvents();
 }
 
 // A clock window with the default style, in a scratch folder, on the settable clock.

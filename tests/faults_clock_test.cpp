@@ -1,11 +1,8 @@
 // The clock window's timers at their moments, whatever the settings hold: the
 // contracting phase, quarter 'til and reversals entered away from a boundary,
 // and timer periods that cannot overflow.
-#include "tavrin.h"
+#include "dialog_harness.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -15,48 +12,13 @@ using namespace plat;
 
 namespace {
 
-std::time_t fake_now = 0;
-std::time_t fake_clock() { return fake_now; }
-std::time_t at(int h, int m, int s) { return std::time_t(h) * 3600 + m * 60 + s; }   // 1 Jan 1970, UTC
+using harness::at;
+using harness::fake_now;
 
-class Timers : public ::testing::Test {
+// The clock at start-up with the default style, opened at a given time of day; a timer
+// armed for at once is still there to be seen, since no events are run after opening.
+class Timers : public harness::Clock {
 protected:
-    QTemporaryDir scratch;
-    QString home = QDir::currentPath();
-    Window w = nullptr;
-    Menu menu = nullptr;
-
-    void SetUp() override
-    {
-        QDir::setCurrent(scratch.path());   // no style file: the default style
-        set_clock_function(fake_clock);
-        set_message_box_hook([](const MessageBoxCall&) { return int(IDOK); });
-        run_bits = paint_filled;
-        microsec_factor = 1000;
-        non_ini_bits = 0;
-        ticker_switch_at = 2;
-        ticker_off_for = 4;
-        clk.time_source = 0;
-        clk.skip_zero = 0;
-        clk.demo_secs = 5;
-        clk.drawn_hour = &clk.disp_hour;
-        clk.next_rvrse = &clk.rvrse_end;
-        update_rvrse(default_ini_bits, 6, 0, 18, 1800, 5, 0, 0);
-        init_stl();
-        menu = load_menu("MAINMENU");
-        int place[4];
-        ASSERT_EQ(get_style('F', menu, place), 0);
-    }
-    void TearDown() override
-    {
-        if (w && is_window(w))
-            send_message(w, WM_CLOSE, 0, 0);
-        QApplication::processEvents();
-        close_stl();
-        set_message_box_hook(nullptr);
-        set_clock_function(nullptr);
-        QDir::setCurrent(home);
-    }
     void open(std::time_t now)
     {
         fake_now = now;
