@@ -336,7 +336,8 @@ TEST_F(OpenClock, TickerDialogResults)
     command(CMD_TICKER);
     EXPECT_TRUE(ini_bits & ticker_on);
     EXPECT_EQ(timer_interval(w, ticker_timer), 1000);
-    EXPECT_EQ(ticker_count, ticker_switch_at + ticker_off_for);   // lights at the next second
+    tick(ticker_timer);
+    EXPECT_TRUE(run_bits & ticker_lit) << "lights at the next second";
     EXPECT_TRUE(menu_item_checked(menu, CMD_TICKER));
     EXPECT_EQ(style_source, 'R');
 
@@ -344,6 +345,7 @@ TEST_F(OpenClock, TickerDialogResults)
     command(CMD_TICKER);
     EXPECT_FALSE(ini_bits & ticker_on);
     EXPECT_FALSE(timer_active(w, ticker_timer));
+    EXPECT_FALSE(run_bits & ticker_lit);
     EXPECT_FALSE(menu_item_checked(menu, CMD_TICKER));
 }
 
