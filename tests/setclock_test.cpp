@@ -188,37 +188,37 @@ TEST_F(Model, SettingsSurviveASaveAndDivisionChanges)
     rtrn_rvrse(&v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6]);
     EXPECT_EQ(v, (std::vector<int>{7, 180, 18, 1800, 9, 150, 2710}));
     use_eight_divisions();
-    EXPECT_EQ(clk.rvrse_start.offset * 100 + clk.rvrse_end.increment, 18004);
-    EXPECT_EQ(clk.quarter_increment * 1000 + clk.quarter_offset, 6010);
     EXPECT_EQ(clk.fudge_secs * 100 + clk.demo_secs, 15009);
 }
 
 TEST_F(Model, TimersArmedInTheIncrementThatHoldsThem)
 {
     open_window();
-    update_rvrse(0, 7, 180, 18, 1800, 0, 0, 2710);
+    update_rvrse(0, 7, 480, 18, 1800, 0, 0, 2710);
     tick_at(12, 40, 0);
     EXPECT_EQ(timer_ms(quarter_timer), -1);
     tick_at(12, 45, 0);
     EXPECT_EQ(timer_ms(quarter_timer), 10000);
-    update_rvrse(0, 7, 180, 18, 1800, 0, 0, 2850);
+    update_rvrse(0, 7, 480, 18, 1800, 0, 0, 2850);
     demo_init_sc(2, 12, 45);
     step();
     EXPECT_EQ(timer_ms(quarter_timer), 2000);   // 150 of 300 s is 2 of 5 demo seconds
 
     clk.time_source = 0;
     clk.next_rvrse = &clk.rvrse_start;
-    tick_at(7, 0, 0);
+    tick_at(7, 5, 0);
     EXPECT_EQ(timer_ms(reversal_timer), -1);
     non_ini_bits |= cycle_on;
     clk.rvrse_timer_armed = 1;
-    tick_at(7, 0, 0);
+    tick_at(7, 5, 0);
     EXPECT_EQ(timer_ms(reversal_timer), 180000);
     EXPECT_EQ(clk.rvrse_timer_armed, 0);
     plat::kill_timer(window, reversal_timer);
-    use_eight_divisions();
-    tick_at(7, 0, 0);
-    EXPECT_EQ(timer_ms(reversal_timer), 180000);
+    use_eight_divisions();   // 7:08 and 47:30 now lie 30 s and 150 s into their increments
+    tick_at(7, 7, 30);
+    EXPECT_EQ(timer_ms(reversal_timer), 30000);
+    tick_at(12, 45, 0);
+    EXPECT_EQ(timer_ms(quarter_timer), 150000);
 }
 
 TEST_F(Model, NoticesArePostedNotSent)
