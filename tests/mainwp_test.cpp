@@ -255,7 +255,9 @@ TEST_F(ClockWindow, FrozenStartStaysWhenTheRealTimeMoves)
             post_quit(0);
             return;
         }
-        const auto face = [] { return std::string(clk.tens_digit) + clk.units_digit + "+" + std::to_string(clk.increment); };
+        const auto face = [] {
+            return std::string(clk.tens_digit) + clk.units_digit + "+" + std::to_string(clk.increment);
+        };
         faces.push_back(face());
         EXPECT_FALSE(timer_active(clock, increment_timer));
         fake_now = at(16, 7, 0);

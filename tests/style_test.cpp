@@ -170,7 +170,8 @@ TEST_F(Style, FieldsAreDecodedByTheirRules)
         EXPECT_EQ(std::make_pair(non_ini_bits, file_ini_bits), std::make_pair(0x100000, 0x485)) << letter;
     }
     // A ticker place outside 1..9 is put in the middle; the ends of the range are kept, and saved as read.
-    const std::pair<const char*, const char*> tickers[] = {{"481", "481"}, {"489", "489"}, {"48A", "485"}, {"48F", "485"}};
+    const std::pair<const char*, const char*> tickers[] = {
+        {"481", "481"}, {"489", "489"}, {"48A", "485"}, {"48F", "485"}};
     for (const auto& [flags, kept] : tickers) {
         fresh();
         ASSERT_EQ(read(line("Arial,-33,0", std::string(flags) + " C")), 0);
