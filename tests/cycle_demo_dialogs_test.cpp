@@ -105,20 +105,25 @@ TEST_F(SettingDialogs, ReversalTimesAreReadInTheirHalfOfTheDay)
     }
 }
 
+// Opened, then confirmed without a change: the times are what they were.
 TEST_F(SettingDialogs, TheDialogShowsTheTimesInTheClocksScheme)
 {
     const struct {
         bool military_time;
+        std::array<int, 4> times;
         const char *start, *end;
         bool start_pm, end_pm, half_day_buttons;
     } cases[] = {
-        {false, "12:15", "6:30", false, true, true},
-        {true, "0:15", "18:30", false, false, false},
+        {false, {0, 900, 18, 1800}, "12:15", "6:30", false, true, true},
+        {false, {0, 1800, 12, 1800}, "12:30", "12:30", false, true, true},
+        {true, {0, 900, 18, 1800}, "0:15", "18:30", false, false, false},
     };
-    clk.rvrse_start = {0, 900, 0, 0};
     open_at(12, 24);
     for (const auto& c : cases) {
         ini_bits = c.military_time ? ini_bits | military : ini_bits & ~military;
+        non_ini_bits &= ~cycle_on;
+        clk.rvrse_start = {c.times[0], c.times[1], 0, 0};
+        clk.rvrse_end = {c.times[2], c.times[3], 0, 0};
         on_night = [&](Window dlg) {
             EXPECT_EQ(text_of(dlg, 1019), c.start);
             EXPECT_EQ(text_of(dlg, 1020), c.end);
@@ -127,9 +132,10 @@ TEST_F(SettingDialogs, TheDialogShowsTheTimesInTheClocksScheme)
             for (int id : {1022, 1023, 1025, 1026})
                 EXPECT_EQ(is_dlg_item_enabled(dlg, id), c.half_day_buttons) << id;
             EXPECT_FALSE(is_dlg_item_enabled(dlg, 1003));   // cycling is off
-            click_dlg_button(dlg, IDCANCEL);
+            click_dlg_button(dlg, IDOK);
         };
         command(CMD_PERIODIC);
+        EXPECT_EQ(schedule(), c.times) << c.start << " " << c.end;
     }
 }
 

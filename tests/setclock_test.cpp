@@ -149,34 +149,35 @@ TEST_F(Model, DemoSources)
     EXPECT_EQ(clk.increment, 2);
 }
 
-TEST_F(Model, HourNumberInBothSchemes)
+TEST_F(Model, HourNumberShownAndComingInBothSchemes)
 {
-    struct Case { int hour, military, disp, next; const char *tens, *units; };
+    // The number as drawn, tens|units: the hour, then the coming hour of the contracting phase.
+    struct Case { int hour, military; const char *shown, *coming; };
     const Case cases[] = {
-        {0, 0, 12, 1, "1", "2"}, {12, 0, 12, 1, "1", "2"}, {13, 0, 1, 2, "", "1"},
-        {9, 0, 9, 10, "", "9"},  {22, 0, 10, 11, "1", "0"}, {7, 1, 7, 8, "0", "7"},
-        {23, 1, 23, 0, "2", "3"}, {24, 1, 0, 1, "0", "0"},
+        {0, 0, "1|2", "|1"},   {12, 0, "1|2", "|1"},  {13, 0, "|1", "|2"},   {9, 0, "|9", "1|0"},
+        {22, 0, "1|0", "1|1"}, {7, 1, "0|7", "0|8"},  {9, 1, "0|9", "1|0"},  {10, 1, "1|0", "1|1"},
+        {19, 1, "1|9", "2|0"}, {20, 1, "2|0", "2|1"}, {21, 1, "2|1", "2|2"}, {22, 1, "2|2", "2|3"},
+        {23, 1, "2|3", "0|0"}, {24, 1, "0|0", "0|1"},
     };
+    const auto drawn = [] { return std::string(clk.tens_digit) + "|" + clk.units_digit; };
     for (const Case& c : cases) {
         clk.hour = c.hour;
+        toggle_hour("Reset");
         format_hour(c.military);
-        EXPECT_EQ(clk.disp_hour * 100 + clk.next_disp_hour, c.disp * 100 + c.next) << c.hour;
-        EXPECT_EQ(std::string(clk.tens_digit) + "|" + clk.units_digit, std::string(c.tens) + "|" + c.units);
+        EXPECT_EQ(drawn(), c.shown) << c.hour;
+        toggle_hour("Set");
+        format_hour(c.military);
+        EXPECT_EQ(drawn(), c.coming) << c.hour;
     }
 }
 
-TEST_F(Model, ContractingPhaseShowsTheComingHour)
+TEST_F(Model, ContractingPhaseStartsAtTheQuarterTilMoment)
 {
     update_rvrse(0, 6, 0, 18, 1800, 0, 0, 2700);
     tick_at(12, 44, 59);
     EXPECT_EQ(contracting_span(), 0);
     tick_at(12, 45, 0);
     EXPECT_EQ(contracting_span(), 1);
-    for (const char* command : {"Set", "Reset"}) {
-        toggle_hour(command);
-        format_hour(0);
-        EXPECT_STREQ(clk.units_digit, command[0] == 'S' ? "1" : "2") << command;
-    }
 }
 
 TEST_F(Model, SettingsSurviveASaveAndDivisionChanges)
@@ -186,39 +187,38 @@ TEST_F(Model, SettingsSurviveASaveAndDivisionChanges)
     std::vector<int> v(7);
     rtrn_rvrse(&v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6]);
     EXPECT_EQ(v, (std::vector<int>{7, 180, 18, 1800, 9, 150, 2710}));
-    EXPECT_EQ(clk.quarter_increment * 1000 + clk.quarter_offset, 9010);
     use_eight_divisions();
-    EXPECT_EQ(clk.rvrse_start.offset * 100 + clk.rvrse_end.increment, 18004);
-    EXPECT_EQ(clk.quarter_increment * 1000 + clk.quarter_offset, 6010);
     EXPECT_EQ(clk.fudge_secs * 100 + clk.demo_secs, 15009);
 }
 
 TEST_F(Model, TimersArmedInTheIncrementThatHoldsThem)
 {
     open_window();
-    update_rvrse(0, 7, 180, 18, 1800, 0, 0, 2710);
+    update_rvrse(0, 7, 480, 18, 1800, 0, 0, 2710);
     tick_at(12, 40, 0);
     EXPECT_EQ(timer_ms(quarter_timer), -1);
     tick_at(12, 45, 0);
     EXPECT_EQ(timer_ms(quarter_timer), 10000);
-    update_rvrse(0, 7, 180, 18, 1800, 0, 0, 2850);
+    update_rvrse(0, 7, 480, 18, 1800, 0, 0, 2850);
     demo_init_sc(2, 12, 45);
     step();
     EXPECT_EQ(timer_ms(quarter_timer), 2000);   // 150 of 300 s is 2 of 5 demo seconds
 
     clk.time_source = 0;
     clk.next_rvrse = &clk.rvrse_start;
-    tick_at(7, 0, 0);
+    tick_at(7, 5, 0);
     EXPECT_EQ(timer_ms(reversal_timer), -1);
     non_ini_bits |= cycle_on;
     clk.rvrse_timer_armed = 1;
-    tick_at(7, 0, 0);
+    tick_at(7, 5, 0);
     EXPECT_EQ(timer_ms(reversal_timer), 180000);
     EXPECT_EQ(clk.rvrse_timer_armed, 0);
     plat::kill_timer(window, reversal_timer);
-    use_eight_divisions();
-    tick_at(7, 0, 0);
-    EXPECT_EQ(timer_ms(reversal_timer), 180000);
+    use_eight_divisions();   // 7:08 and 47:30 now lie 30 s and 150 s into their increments
+    tick_at(7, 7, 30);
+    EXPECT_EQ(timer_ms(reversal_timer), 30000);
+    tick_at(12, 45, 0);
+    EXPECT_EQ(timer_ms(quarter_timer), 150000);
 }
 
 TEST_F(Model, NoticesArePostedNotSent)

@@ -270,16 +270,32 @@ TEST_F(TickerDialog, PreviewsThenCancelPutTheMarkBack)
     EXPECT_EQ(style_source, 'F');
 }
 
+// Also after an earlier opening in which a place was picked and cancelled.
 TEST_F(TickerDialog, StartWithoutAClickShowsTheMarkAtTheCheckedPlace)
 {
     set_location(7);
-    use(CMD_TICKER, [](Window d) { click_dlg_button(d, DLG_DEFAULT_ACTION); });
+    use(CMD_TICKER, [](Window d) {
+        click_dlg_button(d, top_left);
+        settle();
+        click_dlg_button(d, DLG_CANCEL);
+    });
+    std::vector<int> checked;
+    use(CMD_TICKER, [&](Window d) {
+        checked = checked_locations(d);
+        click_dlg_button(d, DLG_DEFAULT_ACTION);
+    });
+    EXPECT_EQ(checked, std::vector<int>{middle_centre});
     EXPECT_EQ(location(), 5);
-    EXPECT_TRUE(run_bits & ticker_lit);
     EXPECT_TRUE(ini_bits & ticker_on);
-    EXPECT_EQ(timer_interval(w, ticker_timer), 1000);
     EXPECT_TRUE(menu_item_checked(menu, CMD_TICKER));
     EXPECT_EQ(style_source, 'R');
+    std::string phases = (run_bits & ticker_lit) ? "L" : ".";
+    for (int second = 1; second < 8; ++second) {   // on 2 s, off 4 s, the lit mark goes dark first
+        tick(ticker_timer);
+        phases += (run_bits & ticker_lit) ? 'L' : '.';
+    }
+    EXPECT_EQ(phases, "L....LL.");
+    EXPECT_EQ(location(), 5);
 }
 
 TEST_F(TickerDialog, OnlyPositiveSecondsAreTakenAndOnlyByStart)
