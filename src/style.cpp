@@ -533,13 +533,11 @@ void say_file_unreadable(const std::string& reason)
 int read_style_file(Menu menu, int place[4])
 {
     const FileText file = read_file_text(style_file_name);
-    if (file.state != FileText::read) {
-        if (file.state == FileText::unreadable) {
-            say_file_unreadable(file.reason);
-            style_file_unreadable = 1;
-        }
+    style_file_unreadable = file.state == FileText::unreadable;
+    if (style_file_unreadable)
+        say_file_unreadable(file.reason);
+    if (file.state != FileText::read)
         return use_no_file_style(menu, place);
-    }
     StyleValues values = values_in_effect(desc_or_default(stl.hfont), desc_or_default(hfDate), place);
     values.demo = 0, values.fudge = 0;   // 0 leaves both as they are
     if (read_style_text(file.text.c_str(), values) != 0) {
