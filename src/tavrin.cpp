@@ -71,7 +71,7 @@ int save_style_at_end(const int place[4])
     const std::string text = std::string("The style could not be saved in the \"") + style_file_name +
                              "\" file in the current subdirectory: " +
                              (cause != 0 ? std::strerror(cause) : "the file could not be written") +
-                             ". The file is left as it was, without the changes of this run.";
+                             ". The changes of this run are not kept; an old file is left as it was.";
     plat::message_box(nullptr, text.c_str(), "Tavrin: Style not saved", plat::MB_OK | plat::MB_ICONEXCLAMATION);
     return 1;
 }
