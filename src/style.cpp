@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -41,6 +40,7 @@ int date_font_hi = -33;
 plat::LogFont work_lf;
 const char* const style_file_name = "tavrin.sty";
 int file_menu_state = 2;
+int style_file_unreadable = 0;
 int save_recent = 0;
 int arial_count = 0, other_tt_count = 0;
 
@@ -80,9 +80,22 @@ std::string format_text(const char* format, ...)
     return text;
 }
 
+// How much of a face name of length bytes fits in face_max bytes without
+// splitting a UTF-8 character; text that is not UTF-8 is cut at face_max.
+std::size_t face_length_kept(const char* face, std::size_t length)
+{
+    if (length <= face_max)
+        return length;
+    const auto byte = [face](std::size_t i) { return static_cast<unsigned char>(face[i]); };
+    std::size_t start = face_max;   // the first byte left out
+    while (start > face_max - 3 && (byte(start) & 0xC0) == 0x80)
+        --start;
+    return start < face_max && byte(start) >= 0xC0 ? start : face_max;
+}
+
 void set_face_text(char* to, const char* face)
 {
-    const std::size_t kept = std::min<std::size_t>(std::strlen(face), face_max);
+    const std::size_t kept = face_length_kept(face, std::strlen(face));
     std::memmove(to, face, kept);
     to[kept] = '\0';
 }
@@ -220,7 +233,7 @@ private:
         const std::size_t length = std::strcspn(at_, ",");
         if (length == 0)
             return false;
-        const std::size_t kept = std::min<std::size_t>(length, face_max);
+        const std::size_t kept = face_length_kept(at_, length);
         std::memcpy(out, at_, kept);
         out[kept] = '\0';
         at_ += length;
@@ -292,7 +305,8 @@ void read_custom_colours(const char* at, COLORREF* custom)
     }
 }
 
-// Line 1, line 2, and the first blank-free word after them.
+// Line 1, line 2, and the first blank-free word after them. A line ends in
+// LF, CR LF or a lone CR (old Mac editors), whichever the file holds.
 struct StyleLines {
     std::string version, data, colours;
 };
@@ -302,9 +316,13 @@ StyleLines split_lines(const char* text)
     StyleLines lines;
     const char* at = text;
     for (std::string* line : {&lines.version, &lines.data}) {
-        const std::size_t length = std::strcspn(at, "\n");
+        const std::size_t length = std::strcspn(at, "\r\n");
         line->assign(at, length);
-        at += length + (at[length] == '\n' ? 1 : 0);
+        at += length;
+        if (*at == '\r' && at[1] == '\n')
+            at += 2;
+        else if (*at != '\0')
+            ++at;
     }
     while (std::isspace(static_cast<unsigned char>(*at)))
         ++at;
@@ -351,6 +369,7 @@ void clamp_placement(int place[4])
         place[1] = desk.top;
     place[2] = std::min(place[2], desk.right - desk.left);
     place[3] = std::min(place[3], desk.bottom - desk.top);
+    keep_window_usable(place);
 }
 
 void take_flag_word(unsigned flags)
@@ -445,16 +464,83 @@ int use_no_file_style(Menu menu, int place[4])
     return use_default_style();
 }
 
+// What reading the style file found: its text, no file at all, or a file
+// that is there but cannot be read (reason says why, for the user).
+struct FileText {
+    enum { read, missing, unreadable } state;
+    std::string text, reason;
+};
+
+// Three short lines; anything longer is no style file this program wrote.
+constexpr std::size_t style_file_max_bytes = 16 * 1024;
+
+const char* kind_of_file(std::filesystem::file_type type)
+{
+    using std::filesystem::file_type;
+    switch (type) {
+    case file_type::directory: return "it is a folder, not a file";
+    case file_type::fifo: return "it is a named pipe (FIFO), not a file";
+    case file_type::character:
+    case file_type::block: return "it is a device, not a file";
+    case file_type::socket: return "it is a socket, not a file";
+    default: return "it is not a regular file";
+    }
+}
+
+// Only a regular file (a link to one will do) is opened: a pipe would block
+// the start for ever and a device could feed it without end.
+FileText read_file_text(const char* path)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (status.type() == fs::file_type::not_found)
+        return {FileText::missing, {}, {}};
+    if (error)
+        return {FileText::unreadable, {}, error.message()};
+    if (status.type() != fs::file_type::regular)
+        return {FileText::unreadable, {}, kind_of_file(status.type())};
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        const int cause = errno;
+        return {FileText::unreadable, {}, cause != 0 ? std::strerror(cause) : "it cannot be opened"};
+    }
+    std::string text(style_file_max_bytes + 1, '\0');
+    errno = 0;
+    in.read(&text[0], std::streamsize(text.size()));
+    if (in.bad()) {
+        const int cause = errno;
+        return {FileText::unreadable, {}, cause != 0 ? std::strerror(cause) : "reading it failed"};
+    }
+    text.resize(std::size_t(in.gcount()));
+    if (text.size() > style_file_max_bytes)
+        return {FileText::unreadable, {},
+                format_text("it holds more than %u bytes, far more than a style file", unsigned(style_file_max_bytes))};
+    text.resize(std::strlen(text.c_str()));   // the reader stops at a NUL byte anyway
+    return {FileText::read, text, {}};
+}
+
+void say_file_unreadable(const std::string& reason)
+{
+    const std::string text = format_text(
+        "The \"%s\" file in the current subdirectory cannot be read: %s. Tavrin starts with the original default "
+        "style and leaves the file as it is.",
+        style_file_name, reason.c_str());
+    plat::message_box(nullptr, text.c_str(), "Tavrin: Cannot read .sty", plat::MB_ICONEXCLAMATION);
+}
+
 int read_style_file(Menu menu, int place[4])
 {
-    std::ifstream in(style_file_name, std::ios::binary);
-    if (!in)
+    const FileText file = read_file_text(style_file_name);
+    style_file_unreadable = file.state == FileText::unreadable;
+    if (style_file_unreadable)
+        say_file_unreadable(file.reason);
+    if (file.state != FileText::read)
         return use_no_file_style(menu, place);
-    std::stringstream text;
-    text << in.rdbuf();
     StyleValues values = values_in_effect(desc_or_default(stl.hfont), desc_or_default(hfDate), place);
     values.demo = 0, values.fudge = 0;   // 0 leaves both as they are
-    if (read_style_text(text.str().c_str(), values) != 0) {
+    if (read_style_text(file.text.c_str(), values) != 0) {
         plat::message_box(nullptr,
                           "The \"tavrin.sty\" file in the current subdirectory is the wrong version or corrupted. "
                           "Erase it and run Tavrin again.",
@@ -562,6 +648,24 @@ void apply_ticker(plat::Window w, Menu menu, int* run)
 int init_stl()
 {
     work_lf = LogFont{};
+    return 0;
+}
+
+// Like an overlapped window under Win32, the clock is never smaller than its
+// minimum, and a window no part of which would be on the desktop comes to
+// where a first start puts it, so that it is never lost at every start.
+int keep_window_usable(int place[4])
+{
+    const plat::Rect desk = plat::desktop_rect();
+    place[2] = std::min(std::max(place[2], min_window_width), std::max(desk.right - desk.left, min_window_width));
+    place[3] = std::min(std::max(place[3], min_window_height), std::max(desk.bottom - desk.top, min_window_height));
+    const long long right = (long long)place[0] + place[2], bottom = (long long)place[1] + place[3];
+    if (place[0] >= desk.right || place[1] >= desk.bottom || right <= desk.left || bottom <= desk.top) {
+        const plat::Rect screen = plat::primary_screen_rect();
+        place[0] = screen.left + 10;
+        place[1] = screen.top + 5;
+        return 1;
+    }
     return 0;
 }
 

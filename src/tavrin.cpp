@@ -2,7 +2,9 @@
 #include "tavrin.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstring>
+#include <string>
 
 const char* const usage_text =
     "Tavrin  hr  min  [option-number]\n    options:  1-command line time frozen (default when no op-num),\n"
@@ -51,6 +53,27 @@ CommandLine parse_command_line(const char* text)
 int save_allowed_for(const CommandLine& cl)
 {
     return cl.fields_read == -1 || cl.option == 6;
+}
+
+// A save that fails keeps the old file, but the user must hear that this run's
+// changes are lost, and the shell sees it in the exit status.
+int save_style_at_end(const int place[4])
+{
+    if (style_file_unreadable)   // what could not be read is not replaced unseen
+        return 0;
+    int usable[4] = {place[0], place[1], place[2], place[3]};
+    keep_window_usable(usable);
+    errno = 0;
+    const int failed = write_style_file(style_file_name, usable);
+    const int cause = errno;
+    if (failed == 0)
+        return 0;
+    const std::string text = std::string("The style could not be saved in the \"") + style_file_name +
+                             "\" file in the current subdirectory: " +
+                             (cause != 0 ? std::strerror(cause) : "the file could not be written") +
+                             ". The changes of this run are not kept; an old file is left as it was.";
+    plat::message_box(nullptr, text.c_str(), "Tavrin: Style not saved", plat::MB_OK | plat::MB_ICONEXCLAMATION);
+    return 1;
 }
 
 void exception_init_wp(int option, int hr, int min)
@@ -115,9 +138,7 @@ int WinMain(const char* command_line)
         } else {
             plat::set_focus(w);
             int quit_code = plat::run_message_loop();
-            if (quit_code != 0 && save_allowed)
-                write_style_file(style_file_name, ww_pos_size);
-            status = 0;
+            status = quit_code != 0 && save_allowed ? save_style_at_end(ww_pos_size) : 0;
         }
     }
     close_stl();

@@ -208,8 +208,11 @@ extern const char* const usage_text;
 extern int ww_pos_size[4];   // x, y, width, height of the whole window
 CommandLine parse_command_line(const char* text);
 int save_allowed_for(const CommandLine& cl);
+// The save at the end of a run: 0 when saved, or left alone because the file could
+// not be read at start; 1 when it failed and the user was told why.
+int save_style_at_end(const int place[4]);
 void exception_init_wp(int option, int hr, int min);
-// The process's exit status: 0 after any normal end, saved or not; 1 when start-up failed.
+// The process's exit status: 0 after a normal end, saved or not; 1 when start-up or the save at the end failed.
 int WinMain(const char* command_line);
 
 // ---- main window (mainwp) --------------------------------------------------------------
@@ -295,6 +298,10 @@ extern int file_menu_state;
 extern int save_recent;
 extern int arial_count, other_tt_count;
 extern const char* const style_file_name;   // "tavrin.sty", in the working directory
+// 1 when the style file is there but could not be read: the user was told, and it is never written over.
+extern int style_file_unreadable;
+// The smallest clock window, frame included: room for the menu bar and a face.
+constexpr int min_window_width = 240, min_window_height = 200;
 
 // Every value of the style file's data line and custom-colour line, as the
 // program can use them (the reader bounds each one; see style.cpp).
@@ -322,6 +329,9 @@ std::string style_text_of(const StyleValues& v, int with_custom);
 
 int init_stl();
 int get_style(char choice, plat::Menu menu, int place[4]);
+// Raises a placement to the window's minimum size and brings it onto the primary
+// screen when no part of it is on the desktop. 1 when it had to be moved.
+int keep_window_usable(int place[4]);
 COLORREF* set_style(plat::Window w, int* run);
 const char* make_style_string(int with_custom, int x, int y, int width, int height);
 // Writes the three-line style file; never leaves a half-written one behind. 0 when written.

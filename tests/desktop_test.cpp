@@ -146,13 +146,16 @@ int run_clock_then(int command)
     return WinMain("");
 }
 
-TEST_F(Desktop, NormalEndsExitWithZeroAndStillDecideTheSaving)
+TEST_F(Desktop, NormalEndsExitWithZeroAndStillDecideTheSavingAndAFailedSaveDoesNot)
 {
     EXPECT_EQ(run_clock_then(CMD_EXIT_NO_SAVE), 0);
     EXPECT_FALSE(QFile::exists(style_file_name));
     save_on_exit = 1;
     EXPECT_EQ(run_clock_then(CMD_EXIT), 0);
     EXPECT_TRUE(QFile::exists(style_file_name));
+    QFile::remove(style_file_name), QFile::link("no-such-folder/tavrin.sty", style_file_name);
+    EXPECT_EQ(run_clock_then(CMD_EXIT), 1);
+    EXPECT_EQ(boxes, 1);
 }
 
 TEST_F(Desktop, FailedStartUpExitsNonZero)

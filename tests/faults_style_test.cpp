@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -91,7 +93,40 @@ TEST(StyleText, WrittenBackAsReadAndRefusedWhenNotOurs)
     EXPECT_EQ(read_style_text(("QZ2.1\n" + example + "\n").c_str(), other), 1);
 }
 
-// ---- saving ---------------------------------------------------------------------------------
+TEST(StyleText, EveryLineEndReadsAlikeAndFacesAreCutBetweenCharacters)
+{
+    for (const std::string end : {"\n", "\r\n", "\r"}) {
+        StyleValues v = start_values();
+        read_style_text(("QZ1.1" + end + example + end).c_str(), v);
+        EXPECT_EQ(style_text_of(v, 0), example) << int(end.back());
+    }
+    const std::pair<std::string, std::size_t> faces[] = {{std::string(40, 'a'), 31}, {"éééééééééééééééé", 30},
+                                                         {"€€€€€€€€€€€", 30}, {"a😀😀😀😀😀😀😀😀", 29}};
+    for (const auto& [face, kept] : faces)
+        EXPECT_EQ(read_example("Arial,-33,0 1024", face + ",-33,0 1024").face, face.substr(0, kept));
+}
+
+// ---- reading and saving ---------------------------------------------------------------------
+
+// The texts of the message boxes shown while it lives, each answered at once.
+struct Boxes : std::vector<std::string> {
+    Boxes() { plat::set_message_box_hook([this](const plat::MessageBoxCall& c) { return push_back(c.text), 1; }); }
+    ~Boxes() { plat::set_message_box_hook(nullptr); }
+};
+
+// The placement the clock starts with, and the boxes shown on the way.
+std::vector<std::string> start_with_style(int place[4])
+{
+    const Boxes boxes;
+    const plat::Menu menu = plat::load_menu("MAINMENU");
+    init_stl(), fiddle_file_menu('F', menu), get_style('F', menu, place), close_stl();
+    return boxes;
+}
+
+bool names(const std::string& box, const char* reason)
+{
+    return box.find("\"tavrin.sty\"") != std::string::npos && box.find(reason) != std::string::npos;
+}
 
 std::string slurp(const fs::path& name)
 {
@@ -108,6 +143,7 @@ protected:
         fs::create_directories(dir);
         fs::current_path(dir);
         std::ofstream(sty) << old_text;
+        style_file_unreadable = 0;
     }
     void TearDown() override
     {
@@ -185,6 +221,57 @@ TEST_F(Saving, AKillAtAnyMomentLeavesAWholeFile)
             ASSERT_TRUE(whole) << "in place " << in_place << ": " << left;
         }
     }
+}
+
+// Each is refused at once with its reason, and left as it was after the end of the run.
+TEST_F(Saving, AStyleFileThatCannotBeReadIsToldAndNeverWrittenOver)
+{
+    const bool root = geteuid() == 0;   // permissions bind only others: root reads as nobody
+    int place[4] = {};
+    EXPECT_TRUE(start_with_style(place).empty()) << "no file, no box (and the fonts are loaded now)";
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"Permission denied", [&] { std::ofstream(sty) << old_text, fs::permissions(sty, fs::perms::owner_write); }},
+        {"folder", [&] { fs::create_directory(sty); }},
+        {"FIFO", [&] { mkfifo("tavrin.sty", 0666); }},
+        {"device", [&] { fs::create_symlink("/dev/zero", sty); }},
+        {"more than", [&] { std::ofstream(sty) << old_text << std::string(20000, ' '); }},
+    };
+    for (const auto& [reason, make] : cases) {
+        fs::remove_all(sty);
+        make();
+        const fs::file_type type = fs::symlink_status(sty).type();
+        const auto size = type == fs::file_type::regular ? fs::file_size(sty) : 0;
+        if (root && seteuid(65534) != 0)
+            GTEST_SKIP() << "cannot act as user nobody, so the unreadable file would be read";
+        alarm(3);   // a read that blocks or never ends fails here
+        const auto start = std::chrono::steady_clock::now();
+        const std::vector<std::string> boxes = start_with_style(place);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << reason;
+        alarm(0);
+        ASSERT_TRUE(!root || seteuid(0) == 0);
+        EXPECT_TRUE(boxes.size() == 1 && names(boxes[0], reason)) << reason << ": " << ::testing::PrintToString(boxes);
+        EXPECT_EQ(save_style_at_end(place), 0);
+        EXPECT_EQ(fs::symlink_status(sty).type(), type) << reason;
+        EXPECT_TRUE(type != fs::file_type::regular || fs::file_size(sty) == size) << reason;
+    }
+}
+
+TEST_F(Saving, PlacementsThatCouldNotBeSeenGiveAWindowOnTheScreenAndAFailedSaveIsTold)
+{
+    const plat::Rect d = plat::desktop_rect();
+    const std::string off = "(" + std::to_string(d.right) + "," + std::to_string(d.bottom) + ")(341,384)";
+    for (const std::string& where : {std::string("(10,5)(0,0)"), std::string("(10,5)(-40,-1)"), off}) {
+        std::ofstream(sty) << "QZ1.1\n" << std::string(example).replace(example.find("(10,5)(341,384)"), 15, where);
+        int p[4] = {};
+        start_with_style(p);
+        EXPECT_TRUE(p[2] >= min_window_width && p[3] >= min_window_height && p[0] < d.right && p[1] < d.bottom &&
+                    p[0] + p[2] > d.left && p[1] + p[3] > d.top) << where;
+    }
+    fs::remove(sty);
+    fs::create_symlink("no-such-dir/kept.sty", sty);
+    const Boxes boxes;
+    EXPECT_EQ(save_style_at_end(ww_pos_size), 1);
+    EXPECT_TRUE(boxes.size() == 1 && names(boxes[0], std::strerror(ENOENT))) << ::testing::PrintToString(boxes);
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ TEST(TwoScreens, PlacesOnEitherScreenAreKeptAndOnlyPlacesOffTheDesktopMoved)
 {
     const std::pair<const char*, std::vector<int>> cases[] = {
         {"(1500,700)(400,300)", {1500, 700, 400, 300}},     // on the second screen
-        {"(2304,1024)(400,300)", {2304, 1024, 400, 300}},   // its far corner still counts
+        {"(2304,1024)(400,300)", {10, 5, 400, 300}},        // wholly beyond its far corner: back on the primary
         {"(2305,-1)(400,300)", {0, 0, 400, 300}},
         {"(100,100)(3000,2000)", {100, 100, 2304, 1024}},
     };
