@@ -2,6 +2,7 @@
 // geometry and the paint pass of the main window's client area.
 #include "internal.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QCloseEvent>
@@ -387,6 +388,8 @@ Window create_window(const WindowSpec& spec)
     auto* client = new ClientArea;
     top->setCentralWidget(client);
     top->setWindowTitle(QString::fromUtf8(spec.title ? spec.title : ""));
+    // The area that takes the keyboard is the clock itself to a screen reader.
+    client->setAccessibleName(top->windowTitle());
     Window w = register_window(top, client, spec.proc);
     top->handle = w;
     client->handle = w;
@@ -625,6 +628,20 @@ void set_window_text(Window w, const char* text)
 {
     if (QWidget* top = widget_of(w))
         top->setWindowTitle(QString::fromUtf8(text ? text : ""));
+}
+
+// On the window and on the area the clock paints in, which holds the keyboard
+// focus: a screen reader reads the description of whichever it has reached.
+void set_accessible_description(Window w, const char* text)
+{
+    const QString description = QString::fromUtf8(text ? text : "");
+    for (QWidget* widget : {widget_of(w), client_widget_of(w)}) {
+        if (widget == nullptr || widget->accessibleDescription() == description)
+            continue;
+        widget->setAccessibleDescription(description);
+        QAccessibleEvent changed(widget, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 std::string window_text(Window w)
