@@ -2,7 +2,6 @@
 // geometry and the paint pass of the main window's client area.
 #include "internal.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QCloseEvent>
@@ -632,16 +631,13 @@ void set_window_text(Window w, const char* text)
 
 // On the window and on the area the clock paints in, which holds the keyboard
 // focus: a screen reader reads the description of whichever it has reached.
+// Qt announces the change (QAccessible::DescriptionChanged) itself, and only a change.
 void set_accessible_description(Window w, const char* text)
 {
     const QString description = QString::fromUtf8(text ? text : "");
-    for (QWidget* widget : {widget_of(w), client_widget_of(w)}) {
-        if (widget == nullptr || widget->accessibleDescription() == description)
-            continue;
-        widget->setAccessibleDescription(description);
-        QAccessibleEvent changed(widget, QAccessible::DescriptionChanged);
-        QAccessible::updateAccessibility(&changed);
-    }
+    for (QWidget* widget : {widget_of(w), client_widget_of(w)})
+        if (widget != nullptr && widget->accessibleDescription() != description)
+            widget->setAccessibleDescription(description);
 }
 
 std::string window_text(Window w)
