@@ -30,7 +30,24 @@ COLORREF* custom_colours = rgbCustom;
 
 void mark_changed() { style_source = fiddle_file_menu('f', menu); }
 bool ask(Window w) { return period_cycle_on_dlg(w) != 0; }
-void repaint(Window w) { invalidate(w, nullptr); }
+std::string spoken_reading;   // what the window last told a screen reader
+
+// Every change of the face goes through a whole repaint; the ticker's blinks
+// repaint only its mark and leave the reading alone.
+void speak_reading(Window w)
+{
+    std::string reading = face_reading(*shown_clock, ini_bits, run_bits);
+    if (reading == spoken_reading)
+        return;
+    spoken_reading = std::move(reading);
+    set_accessible_description(w, spoken_reading.c_str());
+}
+
+void repaint(Window w)
+{
+    speak_reading(w);
+    invalidate(w, nullptr);
+}
 void post_command(Window w, int command, std::intptr_t lp = 0) { post_message(w, WM_COMMAND, command, lp); }
 void check(int id, bool on) { check_menu_item(menu, id, on); }
 int ticker_location() { return ini_bits & ticker_loc_mask; }
@@ -651,6 +668,8 @@ void on_create(Window w)
         set_topmost(w, true);
         check(CMD_ANCHOR, true);
     }
+    spoken_reading.clear();
+    speak_reading(w);
 }
 
 void on_paint(Window w)

@@ -422,6 +422,62 @@ int set_date(const std::tm* when)
     return 0;
 }
 
+// ---- the face in words, for a screen reader ------------------------------------
+
+namespace {
+
+bool is_demo(int source)
+{
+    for (const SourceReader& r : source_readers)
+        if (r.source == source)
+            return r.demo != 0;
+    return false;
+}
+
+// A displayed time of day as the face's hour scheme writes it: 10:40, 19:40,
+// 07:40, and the half minutes of eight divisions as 10:37:30.
+std::string time_words(int hour, int secs, bool military_time)
+{
+    char text[32];
+    if (secs % 60 == 0)
+        std::snprintf(text, sizeof text, military_time ? "%02d:%02d" : "%d:%02d", hour, secs / 60);
+    else
+        std::snprintf(text, sizeof text, military_time ? "%02d:%02d:%02d" : "%d:%02d:%02d", hour, secs / 60,
+                      secs % 60);
+    return text;
+}
+
+}  // namespace
+
+std::string face_reading(const Clk& c, int ini, int run)
+{
+    const bool military_time = (ini & military) != 0;
+    const bool counting_down = (run & contracting) != 0;
+    const int divisions = (ini & eight_div) ? 8 : 12;
+    const int step = 3600 / divisions;
+    const int shown = std::clamp(c.increment, 0, divisions - 1);
+
+    std::string number;
+    for (char digit : {c.tens_digit[0], c.units_digit[0]})
+        if (digit != '\0' && digit != ' ')
+            number += digit;
+
+    std::string words = is_demo(c.time_source) ? "Demonstration: " : "";
+    if (counting_down)
+        words += "counting down to ";
+    words += number + (military_time ? " hours, " : " o'clock, ");
+    words += std::to_string(counting_down ? divisions - shown : shown) + " of " + std::to_string(divisions) +
+             (counting_down ? " divisions left" : " divisions");
+
+    const int from = shown * step, to = from + step;
+    words += ": between " + time_words(c.disp_hour, from, military_time) + " and " +
+             (to >= 3600 ? time_words(c.next_disp_hour, 0, military_time)
+                         : time_words(c.disp_hour, to, military_time));
+    if (ini & date_on)
+        words += "; " + std::string(c.date_text, std::find(c.date_text, std::end(c.date_text), '\0'));
+    return words;
+}
+
 // ---- setting dialogs: periodic colour cycle, its question, the demo -----------
 
 namespace {

@@ -171,6 +171,10 @@ int typed_step_secs(const char* text);
 int within_rvrse_span();
 int swtch_rvrse_times();
 int set_date(const std::tm* when);
+// What the face shows, as a sentence for a screen reader: the number and the filled
+// (or, counting down, remaining) divisions, the span of time they stand for, the
+// date when it is shown. ini and run are the flag words the face is painted with.
+std::string face_reading(const Clk& c, int ini, int run);
 // Asks before a temporary colour change while the periodic cycle is on; 0 = declined.
 int period_cycle_on_dlg(plat::Window main_window);
 // The periodic-cycle dialog (103), its question (105) and the demo dialog (101).

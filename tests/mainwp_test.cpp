@@ -1,6 +1,7 @@
 // The clock window as a user drives it: commands, keys, timers and dialog results.
 #include "dialog_harness.h"
 
+#include <QAccessible>
 #include <QTimer>
 
 using namespace plat;
@@ -331,6 +332,53 @@ TEST_F(OpenClock, ReversalPostsRestoreThenReverseWhenTheSpanEnds)
     EXPECT_EQ(clk.next_rvrse, &clk.rvrse_start);
     tick(reversal_timer);               // the span begins
     EXPECT_EQ(colours(), (Colours{0x010101, 0x020202, 0x030303}));
+}
+
+// ---- what a screen reader hears ------------------------------------------------------------------
+
+std::string reading(Window w)
+{
+    return QAccessible::queryAccessibleInterface(client_widget_of(w))->text(QAccessible::Description).toStdString();
+}
+
+TEST_F(ClockWindow, TheFaceReadsAsASentence)
+{
+    struct Case { int h, m, bits, option, quarter; const char* heard; };
+    const Case cases[] = {
+        {10, 40, 0, 0, 0, "10 o'clock, 8 of 12 divisions: between 10:40 and 10:45"},
+        {12, 0, 0, 0, 0, "12 o'clock, 0 of 12 divisions: between 12:00 and 12:05"},
+        {12, 57, 0, 0, 0, "12 o'clock, 11 of 12 divisions: between 12:55 and 1:00"},
+        {10, 47, 0, 0, 2550, "counting down to 11 o'clock, 3 of 12 divisions left: between 10:45 and 10:50"},
+        {10, 40, eight_div, 0, 0, "10 o'clock, 5 of 8 divisions: between 10:37:30 and 10:45"},
+        {23, 59, military | eight_div, 0, 0, "23 hours, 7 of 8 divisions: between 23:52:30 and 00:00"},
+        {7, 40, military | date_on, 0, 0, "07 hours, 8 of 12 divisions: between 07:40 and 07:45; Jan 01 Thu"},
+        {3, 7, 0, 2, 0, "Demonstration: 3 o'clock, 1 of 12 divisions: between 3:05 and 3:10"},
+    };
+    const int style_bits = ini_bits;
+    for (const Case& c : cases) {
+        ini_bits = style_bits | c.bits;
+        run_bits = paint_filled;
+        clk.drawn_hour = &clk.disp_hour;
+        demo_init_sc(c.option, c.h, c.m);
+        update_rvrse(ini_bits, 6, 0, 18, 1800, 5, 0, c.quarter);
+        fake_now = at(c.h, c.m, 0);
+        open();
+        EXPECT_EQ(reading(w), c.heard);
+        send_message(w, WM_CLOSE, 0, 0);
+    }
+    w = nullptr;
+}
+
+TEST_F(OpenClock, TheReadingFollowsTheDisplay)
+{
+    fake_now = at(12, 25, 0);
+    tick(increment_timer);
+    EXPECT_EQ(reading(w), "12 o'clock, 5 of 12 divisions: between 12:25 and 12:30");
+    tick(quarter_timer);
+    key('m');
+    EXPECT_EQ(reading(w), "counting down to 13 hours, 7 of 12 divisions left: between 12:25 and 12:30");
+    command(CMD_DIV_8);
+    EXPECT_EQ(reading(w), "counting down to 13 hours, 5 of 8 divisions left: between 12:22:30 and 12:30");
 }
 
 // ---- dialogs ----------------------------------------------------------------------------------------

@@ -2,8 +2,11 @@
 #include "dialog_harness.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QGroupBox>
 #include <QLabel>
+
+#include <map>
 
 using namespace plat;
 using namespace harness;
@@ -207,6 +210,45 @@ TEST(SettingDialogLayout, EveryTextIsWholeAndNothingHidesAnything)
     set_dialog_hook(nullptr);
 }
 
+// What a screen reader says for a control: its name, then its description. Read-only
+// texts too must take the focus and read out what they hold.
+std::string heard(QWidget* w)
+{
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    const QString more = a->text(QAccessible::Description);
+    if (a->textInterface() != nullptr && !a->state().focusable)
+        return "unreachable";
+    return (a->text(QAccessible::Name) + (more.isEmpty() ? "" : " / " + more)).toStdString();
+}
+
+TEST(SettingDialogNames, EveryFieldHasTheNameAPersonWouldSay)
+{
+    const std::multimap<int, std::pair<int, std::string>> cases = {
+        {106, {1030, "WHEN THE TIME IS REALLY 12: / (mm:ss)"}},
+        {107, {1031, "STARTING AT / PAST THE HOUR, SWITCH TO A CONTRACTING FIGURE."}},
+        {101, {1002, "Initially display / (hh:mm)"}},
+        {102, {1009, "top left / Location of ticker"}},
+        {102, {1016, "bot center / Location of ticker"}},
+        {102, {1007, "Remove ticker"}},
+        {108, {1038, "True Type font. (Color will be the same as the / Date font"}},
+        {103, {1019, "USE THE CURRENT COLORS BETWEEN:"}},
+        {104, {1027, "Help on ..."}},
+        {0, {1000, "To copy and paste: Highlight with the mouse, Ctrl+c. Click on your note, Ctrl+v."}},
+    };
+    for (int dialog : {101, 102, 103, 104, 105, 106, 107, 108, 0}) {
+        set_dialog_hook([&](Window d, int) {
+            for (QWidget* w : widget_of(d)->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+                if (w->focusPolicy() != Qt::NoFocus)
+                    EXPECT_NE(heard(w), "") << dialog << " " << w->objectName().toStdString();
+            const auto [first, last] = cases.equal_range(dialog);
+            for (auto c = first; c != last; ++c)
+                EXPECT_EQ(heard(widget_of(d)->findChild<QWidget*>(QString::number(c->second.first))), c->second.second);
+            end_dialog(d, 2);
+        });
+        EXPECT_EQ(dialog_box(dialog, dialog == 0 ? "AboutBox" : nullptr, nullptr, nullptr, 0), 2) << dialog;
+    }
+    set_dialog_hook(nullptr);
+}
 
 using TickerDialog = ClockWithDialogs;
 

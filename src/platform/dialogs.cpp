@@ -845,6 +845,82 @@ void set_button_checked(QAbstractButton* b, bool checked)
         g->setExclusive(true);
 }
 
+// ---- names for a screen reader ----------------------------------------------------------
+// As on Windows: an edit is named by the static text just before it in the template (the
+// one after it, "seconds." or "(mm:ss)", describes it), a radio button or check box by its
+// own text, and each radio button is described by the group box drawn round it.
+
+QString spoken(const std::string& text)
+{
+    return without_mnemonics(QString::fromUtf8(text)).simplified();
+}
+
+bool is_label(const CtlTemplate& c)
+{
+    return (c.info->kind == CtlKind::text || c.info->kind == CtlKind::group) && !spoken(c.text).isEmpty();
+}
+
+bool inside(const CtlTemplate& box, const CtlTemplate& c)
+{
+    return c.x >= box.x && c.y >= box.y && c.x + c.cx <= box.x + box.cx && c.y + c.cy <= box.y + box.cy;
+}
+
+// A button without a text of its own in a grid of them ("top" to its left, "left"
+// above it): named by its row's and its column's nearest static texts.
+QString grid_name(const DlgTemplate& t, const CtlTemplate& c)
+{
+    const CtlTemplate* row = nullptr;
+    const CtlTemplate* column = nullptr;
+    const int mid_x = c.x + c.cx / 2, mid_y = c.y + c.cy / 2;
+    for (const CtlTemplate& s : t.controls) {
+        if (s.info->kind != CtlKind::text || spoken(s.text).isEmpty())
+            continue;
+        if (s.y <= mid_y && mid_y <= s.y + s.cy && s.x + s.cx <= c.x && (!row || s.x > row->x))
+            row = &s;
+        if (s.x <= mid_x && mid_x <= s.x + s.cx && s.y + s.cy <= c.y && (!column || s.y > column->y))
+            column = &s;
+    }
+    QStringList words;
+    for (const CtlTemplate* s : {row, column})
+        if (s != nullptr)
+            words << spoken(s->text);
+    return words.join(QLatin1Char(' '));
+}
+
+// An edit with no label of its own (the help viewer's text) goes by its dialog's title.
+void named_by_title(HostDialog& d, QWidget* edit)
+{
+    edit->setAccessibleName(d.windowTitle());
+    QObject::connect(&d, &QWidget::windowTitleChanged, edit, [edit](const QString& title) {
+        edit->setAccessibleName(title);
+    });
+}
+
+void name_controls(HostDialog& d, const DlgTemplate& t)
+{
+    const std::size_t n = t.controls.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const CtlTemplate& c = t.controls[i];
+        QWidget* w = d.items[i].widget;
+        const CtlKind kind = c.info->kind;
+        if (kind == CtlKind::edit) {
+            if (i > 0 && is_label(t.controls[i - 1]))
+                w->setAccessibleName(spoken(t.controls[i - 1].text));
+            else
+                named_by_title(d, w);
+            if (i + 1 < n && t.controls[i + 1].info->kind == CtlKind::text && is_label(t.controls[i + 1]))
+                w->setAccessibleDescription(spoken(t.controls[i + 1].text));
+        } else if ((kind == CtlKind::radio || kind == CtlKind::check) && spoken(c.text).isEmpty()) {
+            w->setAccessibleName(grid_name(t, c));
+        }
+        if (kind != CtlKind::radio)
+            continue;
+        for (const CtlTemplate& box : t.controls)
+            if (box.info->kind == CtlKind::group && inside(box, c))
+                w->setAccessibleDescription(spoken(box.text));
+    }
+}
+
 QFont dialog_font(const DlgTemplate& t)
 {
     QFont font = QApplication::font();
@@ -898,6 +974,7 @@ HostDialog* build_dialog(const DlgTemplate& t, Window owner, bool modal)
     for (const CtlTemplate& c : t.controls)
         add_control(*d, c);
     group_radio_buttons(*d, t);
+    name_controls(*d, t);
     place_dialog(*d, t, owner);
     if (modal)
         d->setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::ApplicationModal);

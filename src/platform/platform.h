@@ -139,6 +139,8 @@ Menu get_menu(Window w);
 void set_focus(Window w);
 void set_window_text(Window w, const char* text);
 std::string window_text(Window w);
+// The window's accessible description: what a screen reader reads for it.
+void set_accessible_description(Window w, const char* text);
 Window get_parent(Window w);          // a dialog's owner
 
 // Where the window system places windows itself (Wayland), dragging is handed

@@ -387,6 +387,8 @@ Window create_window(const WindowSpec& spec)
     auto* client = new ClientArea;
     top->setCentralWidget(client);
     top->setWindowTitle(QString::fromUtf8(spec.title ? spec.title : ""));
+    // The area that takes the keyboard is the clock itself to a screen reader.
+    client->setAccessibleName(top->windowTitle());
     Window w = register_window(top, client, spec.proc);
     top->handle = w;
     client->handle = w;
@@ -625,6 +627,17 @@ void set_window_text(Window w, const char* text)
 {
     if (QWidget* top = widget_of(w))
         top->setWindowTitle(QString::fromUtf8(text ? text : ""));
+}
+
+// On the window and on the area the clock paints in, which holds the keyboard
+// focus: a screen reader reads the description of whichever it has reached.
+// Qt announces the change (QAccessible::DescriptionChanged) itself, and only a change.
+void set_accessible_description(Window w, const char* text)
+{
+    const QString description = QString::fromUtf8(text ? text : "");
+    for (QWidget* widget : {widget_of(w), client_widget_of(w)})
+        if (widget != nullptr && widget->accessibleDescription() != description)
+            widget->setAccessibleDescription(description);
 }
 
 std::string window_text(Window w)
