@@ -1,7 +1,8 @@
 #!/bin/sh
 # Makes the Debian package and checks it, installs it into this machine's /usr, starts the clock
 # through the desktop entry's launcher on a virtual X display, then removes the package and checks
-# that nothing of it is left. Skipped (77) without root or dpkg, or with tavrin installed already.
+# that nothing of it is left. Skipped (77) without root or dpkg's tools, with tavrin installed
+# already, or in a sanitized build (which is not for packaging).
 # usage: debian_package.sh BUILD_DIR
 skip() { echo "skipped: $*"; exit 77; }
 [ "$(id -u)" -eq 0 ] || skip "installing a package into /usr needs root"
@@ -10,6 +11,7 @@ for tool in dpkg-shlibdeps apt-get lintian man desktop-file-validate; do
 done
 installed() { case $(dpkg-query -W -f '${db:Status-Status}' tavrin 2>/dev/null) in ""|not-installed) false ;; esac; }
 installed && skip "tavrin is installed: the test would remove it"
+grep -q '^TAVRIN_SANITIZE:BOOL=ON' "$1/CMakeCache.txt" && skip "a sanitized build is not packaged"
 
 . "$(dirname "$0")/lib.sh"
 # Whatever happens, the machine is left without the package.
@@ -19,7 +21,8 @@ apt() { DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=120 
 
 version=$("$build/tavrin" --version | sed 's/^tavrin //')
 deb=$work/tavrin_${version}_$(dpkg --print-architecture).deb
-check "cpack makes $(basename "$deb")" sh -c 'cpack --config "$1/CPackConfig.cmake" -B "$2" >"$2/log" 2>&1 && test -f "$3" || { cat "$2/log"; false; }' \
+check "cpack makes $(basename "$deb")" sh -c '
+  cpack --config "$1/CPackConfig.cmake" -B "$2" >"$2/log" 2>&1 && test -f "$3" || { cat "$2/log"; false; }' \
   - "$build" "$work" "$deb" || { finish; exit; }
 field() { dpkg-deb -f "$deb" "$1"; }
 summary=$(sed -n 's:.*<summary>\(.*\)</summary>.*:\1:p' "$(dirname "$0")/../../data/tavrin.metainfo.xml")
@@ -43,9 +46,9 @@ check "apt-get installs the package" apt install "$deb"
 dpkg-query -L tavrin >"$work/files" 2>/dev/null
 check "tavrin --version and man tavrin answer from /usr" test "$(PATH=/usr/bin:/bin tavrin --version) $(man -w tavrin)" = \
   "tavrin $version /usr/share/man/man1/tavrin.1.gz"
-entry=/usr/share/applications/tavrin.desktop
 check "the desktop entry is where a menu looks, valid, its program on the PATH" sh -c 'desktop-file-validate "$1" &&
-  test "$(PATH=/usr/bin:/bin command -v "$(sed -n "s/^Exec=//p" "$1")")" = /usr/bin/tavrin-launcher' - "$entry"
+  test "$(PATH=/usr/bin:/bin command -v "$(sed -n "s/^Exec=//p" "$1")")" = /usr/bin/tavrin-launcher' \
+  - /usr/share/applications/tavrin.desktop
 
 # The launcher of the entry, with the system's fonts and a fresh home folder.
 start_display
@@ -54,8 +57,8 @@ export HOME="$work/home"
 clock=/usr/bin/tavrin-launcher
 start_clock
 press F4; ended=$?
-check "the installed clock opens its window and Alt+F4 ends it" test -n "$wid" -a "$ended" -eq 0
-check "it keeps its style in the home folder" test -s "$HOME/.config/tavrin/tavrin.sty"
+check "the installed clock opens, ends on Alt+F4 and keeps its style in the home folder" \
+  test -n "$wid" -a "$ended" -eq 0 -a -s "$HOME/.config/tavrin/tavrin.sty"
 
 check "apt-get removes the package" apt remove tavrin
 installed && gone=no || gone=yes
