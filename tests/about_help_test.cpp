@@ -164,6 +164,37 @@ TEST_F(AboutHelp, HelpTextsBreakLinesWithCrLf)
     }
 }
 
+// The FILE help keeps its topics, one paragraph each, in this order.
+TEST_F(AboutHelp, TheFileHelpHasItsTopicsInOrder)
+{
+    struct Topic {
+        const char* begins;
+        const char* holds;
+    };
+    const Topic topics[] = {
+        {"The File menu has three choices for undoing changes you just made in the appearance of your "
+         "Tavrin clock window.",
+         ""},
+        {"\tORIGINAL DEFAULT STYLE - the way it was the first time", "Tavrin.sty"},
+        {"\tSTYLE SAVED IN FILE - the way it was when you first started", ""},
+        {"\tMOST RECENT STYLE - how it was before you picked ORIGINAL DEFAULT or SAVED IN FILE.", ""},
+        {"", "Alt+F4"},
+        {"ANCHOR TO FOREGROUND", "check mark"},
+        {"EXIT, NO SAVE leaves the STYLE SAVED IN FILE the way it was", "doesn't overwrite it"},
+    };
+    std::vector<std::string> paragraphs;
+    const std::string text = file1;
+    for (std::size_t at = 0, end; at < text.size(); at = end + 4) {
+        end = std::min(text.find("\r\n\r\n", at), text.size());
+        paragraphs.push_back(text.substr(at, end - at));
+    }
+    ASSERT_EQ(paragraphs.size(), std::size(topics));
+    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+        EXPECT_EQ(paragraphs[i].rfind(topics[i].begins, 0), 0u) << paragraphs[i];
+        EXPECT_NE(paragraphs[i].find(topics[i].holds), std::string::npos) << paragraphs[i];
+    }
+}
+
 // The table runs from its heading row to the first empty line.
 std::vector<QTextBlock> diary_rows(QPlainTextEdit* memo)
 {

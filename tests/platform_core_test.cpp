@@ -383,6 +383,38 @@ TEST_F(PlatformCore, OnlyCheckedItemsShowAMark)
     EXPECT_EQ(marks(m), expected);
 }
 
+// Alt+letter, then a letter, opens an item at once only where the letter is
+// the item's alone in its menu.
+TEST_F(PlatformCore, EveryMenuHasOneItemPerLetterAndDemoIsInHelp)
+{
+    Menu m = load_menu("MAINMENU");
+    ASSERT_NE(m, nullptr);
+    make(m);
+    std::vector<QMenu*> menus;
+    for (QAction* a : menu_bar_of(m)->actions())
+        if (a->menu() != nullptr)
+            menus.push_back(a->menu());
+    ASSERT_EQ(menus.size(), 5u);
+    QString demo_in;
+    for (std::size_t i = 0; i < menus.size(); ++i) {   // submenus are appended as they come
+        QString letters;
+        for (QAction* a : menus[i]->actions()) {
+            if (a->menu() != nullptr)
+                menus.push_back(a->menu());
+            if (a->text().startsWith("&Demo..."))
+                demo_in = menus[i]->title();
+            const qsizetype amp = a->text().indexOf('&');
+            if (amp < 0 || amp + 1 >= a->text().size())
+                continue;
+            const QChar letter = a->text().at(amp + 1).toLower();
+            EXPECT_FALSE(letters.contains(letter))
+                << menus[i]->title().toStdString() << ": " << a->text().toStdString();
+            letters += letter;
+        }
+    }
+    EXPECT_EQ(demo_in.toStdString(), "&Help");
+}
+
 // ---- the drag outline ---------------------------------------------------------
 
 TEST_F(PlatformCore, DragOutlineFollowsAndLeavesNothingWhenHidden)
