@@ -415,6 +415,41 @@ TEST_F(PlatformCore, EveryMenuHasOneItemPerLetterAndDemoIsInHelp)
     EXPECT_EQ(demo_in.toStdString(), "&Help");
 }
 
+// After Alt+C and Esc the bar keeps the keyboard with a title selected, so it
+// must show which; one more Esc gives the keys back to the window.
+TEST_F(PlatformCore, TheMenuBarShowsItsKeyboardModeAndEscEndsIt)
+{
+    Menu m = load_menu("MAINMENU");
+    make(m);
+    QWidget* top = widget_of(w);
+    top->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(top));
+    QWindow* native = top->windowHandle();
+    QMenuBar* bar = menu_bar_of(m);
+    QAction* colors = nullptr;
+    for (QAction* a : bar->actions())
+        if (a->text() == "&Colors")
+            colors = a;
+    ASSERT_NE(colors, nullptr);
+    const QRect title = bar->actionGeometry(colors);
+    const QImage plain = bar->grab().toImage();
+
+    QTest::keyClick(native, Qt::Key_C, Qt::AltModifier);
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    QTest::keyClick(popup->windowHandle(), Qt::Key_Escape);
+    ASSERT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(bar->activeAction(), colors);
+    const QImage selected = bar->grab().toImage();
+    EXPECT_NE(selected.copy(title), plain.copy(title));
+
+    QTest::keyClick(native, Qt::Key_Escape);
+    QTest::keyClick(native, Qt::Key_C);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(params_of(WM_CHAR), (std::vector<std::uintptr_t>{'c'}));
+    EXPECT_EQ(bar->grab().toImage(), plain);
+}
+
 // ---- the drag outline ---------------------------------------------------------
 
 TEST_F(PlatformCore, DragOutlineFollowsAndLeavesNothingWhenHidden)
