@@ -164,17 +164,12 @@ TEST_F(AboutHelp, HelpTextsBreakLinesWithCrLf)
     }
 }
 
-// The FILE help keeps its topics, one paragraph each, in this order.
+// The FILE help keeps its topics in this order, one paragraph each: how each begins, a phrase it holds.
 TEST_F(AboutHelp, TheFileHelpHasItsTopicsInOrder)
 {
-    struct Topic {
-        const char* begins;
-        const char* holds;
-    };
-    const Topic topics[] = {
+    const std::pair<std::string, const char*> topics[] = {
         {"The File menu has three choices for undoing changes you just made in the appearance of your "
-         "Tavrin clock window.",
-         ""},
+         "Tavrin clock window.", ""},
         {"\tORIGINAL DEFAULT STYLE - the way it was the first time", "Tavrin.sty"},
         {"\tSTYLE SAVED IN FILE - the way it was when you first started", ""},
         {"\tMOST RECENT STYLE - how it was before you picked ORIGINAL DEFAULT or SAVED IN FILE.", ""},
@@ -182,17 +177,15 @@ TEST_F(AboutHelp, TheFileHelpHasItsTopicsInOrder)
         {"ANCHOR TO FOREGROUND", "check mark"},
         {"EXIT, NO SAVE leaves the STYLE SAVED IN FILE the way it was", "doesn't overwrite it"},
     };
-    std::vector<std::string> paragraphs;
     const std::string text = file1;
-    for (std::size_t at = 0, end; at < text.size(); at = end + 4) {
-        end = std::min(text.find("\r\n\r\n", at), text.size());
-        paragraphs.push_back(text.substr(at, end - at));
+    std::size_t at = 0, n = 0;
+    for (; at < text.size(); at = std::min(text.find("\r\n\r\n", at), text.size()) + 4, ++n) {
+        const std::string paragraph = text.substr(at, text.find("\r\n\r\n", at) - at);
+        ASSERT_LT(n, std::size(topics)) << paragraph;
+        EXPECT_EQ(paragraph.rfind(topics[n].first, 0), 0u) << paragraph;
+        EXPECT_NE(paragraph.find(topics[n].second), std::string::npos) << paragraph;
     }
-    ASSERT_EQ(paragraphs.size(), std::size(topics));
-    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
-        EXPECT_EQ(paragraphs[i].rfind(topics[i].begins, 0), 0u) << paragraphs[i];
-        EXPECT_NE(paragraphs[i].find(topics[i].holds), std::string::npos) << paragraphs[i];
-    }
+    EXPECT_EQ(n, std::size(topics));
 }
 
 // The table runs from its heading row to the first empty line.
