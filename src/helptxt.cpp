@@ -145,7 +145,7 @@ extern const char future[] =
     "Thank you for trying the Tavrin clock. Use it, keep it running in a corner of your screen, and "
     "share it with anyone who might like a calmer clock.\r\n"
     "\r\n"
-    "If you have comments, write to the Tavrin clock project; its README tells you more about it. "
+    "If you have comments, write to the Tavrin clock project: the Feedback section of its README says how. "
     "Tell us which settings you keep and what you use the clock for, and include the settings line "
     "of the About box (the A key), which you can copy as the box explains.\r\n"
     "\r\n"
