@@ -11,6 +11,26 @@ const char* const usage_text =
     "\t2-demo mode (at default frequency),\n\t3-outline only (no digits),\n"
     "\t4-demo mode but only digits change.\n\t6-enable stress test.\n\t7-two :05-s, no :00.\n";
 
+// The same for a terminal, whose tab stops would not line up with the box's
+// text, and which also answers --help and --version.
+const char* const terminal_usage_text =
+    "Usage: tavrin [hr min [option-number]]\n"
+    "       tavrin --help | -h | --version\n"
+    "\n"
+    "  hr min        the start time, for the options below\n"
+    "  options:\n"
+    "    1           command line time frozen (default when no op-num)\n"
+    "    2           demo mode (at default frequency)\n"
+    "    3           outline only (no digits)\n"
+    "    4           demo mode but only digits change\n"
+    "    6           enable stress test\n"
+    "    7           two :05-s, no :00\n"
+    "  -h, --help    print this text and exit\n"
+    "  --version     print the version and exit\n"
+    "\n"
+    "With no arguments the clock shows the real time. A command line holding a\n"
+    "question mark shows the options in a box.\n";
+
 int ww_pos_size[4] = {10, 5, 341, 384};
 
 namespace {

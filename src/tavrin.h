@@ -208,7 +208,8 @@ struct CommandLine {
     int option = 1;
     int fields_read = -1;   // -1: nothing to parse
 };
-extern const char* const usage_text;
+extern const char* const usage_text;            // the "?" box
+extern const char* const terminal_usage_text;   // --help
 extern int ww_pos_size[4];   // x, y, width, height of the whole window
 CommandLine parse_command_line(const char* text);
 int save_allowed_for(const CommandLine& cl);

@@ -164,6 +164,30 @@ TEST_F(AboutHelp, HelpTextsBreakLinesWithCrLf)
     }
 }
 
+// The FILE help keeps its topics in this order, one paragraph each: how each begins, a phrase it holds.
+TEST_F(AboutHelp, TheFileHelpHasItsTopicsInOrder)
+{
+    const std::pair<std::string, const char*> topics[] = {
+        {"The File menu has three choices for undoing changes you just made in the appearance of your "
+         "Tavrin clock window.", ""},
+        {"\tORIGINAL DEFAULT STYLE - the way it was the first time", "Tavrin.sty"},
+        {"\tSTYLE SAVED IN FILE - the way it was when you first started", ""},
+        {"\tMOST RECENT STYLE - how it was before you picked ORIGINAL DEFAULT or SAVED IN FILE.", ""},
+        {"", "Alt+F4"},
+        {"ANCHOR TO FOREGROUND", "check mark"},
+        {"EXIT, NO SAVE leaves the STYLE SAVED IN FILE the way it was", "doesn't overwrite it"},
+    };
+    const std::string text = file1;
+    std::size_t at = 0, n = 0;
+    for (; at < text.size(); at = std::min(text.find("\r\n\r\n", at), text.size()) + 4, ++n) {
+        const std::string paragraph = text.substr(at, text.find("\r\n\r\n", at) - at);
+        ASSERT_LT(n, std::size(topics)) << paragraph;
+        EXPECT_EQ(paragraph.rfind(topics[n].first, 0), 0u) << paragraph;
+        EXPECT_NE(paragraph.find(topics[n].second), std::string::npos) << paragraph;
+    }
+    EXPECT_EQ(n, std::size(topics));
+}
+
 // The table runs from its heading row to the first empty line.
 std::vector<QTextBlock> diary_rows(QPlainTextEdit* memo)
 {

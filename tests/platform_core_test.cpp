@@ -383,6 +383,26 @@ TEST_F(PlatformCore, OnlyCheckedItemsShowAMark)
     EXPECT_EQ(marks(m), expected);
 }
 
+// Alt+letter, then a letter, opens an item at once only where no other item of its menu has the letter.
+TEST_F(PlatformCore, EveryMenuHasOneItemPerLetterAndDemoIsInHelp)
+{
+    QList<QAction*> titles = menu_bar_of(load_menu("MAINMENU"))->actions();
+    QString demo_in;
+    for (qsizetype i = 0; i < titles.size(); ++i) {   // submenus join the list as they come
+        QString letters;
+        for (QAction* a : titles[i]->menu()->actions()) {
+            if (a->menu() != nullptr)
+                titles.append(a->menu()->menuAction());
+            demo_in += a->text().startsWith("&Demo...") ? titles[i]->text() : "";
+            const qsizetype amp = a->text().indexOf('&') + 1;
+            const QChar letter = amp > 0 ? a->text().at(amp).toLower() : QChar();
+            EXPECT_TRUE(amp == 0 || !letters.contains(letter)) << a->text().toStdString();
+            letters += letter;
+        }
+    }
+    EXPECT_EQ(demo_in.toStdString(), "&Help");
+}
+
 // ---- the drag outline ---------------------------------------------------------
 
 TEST_F(PlatformCore, DragOutlineFollowsAndLeavesNothingWhenHidden)

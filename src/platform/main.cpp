@@ -5,7 +5,10 @@
 #include <QDirIterator>
 #include <QIcon>
 
+#include <dlfcn.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -20,8 +23,8 @@ struct TerminalAnswer {
 const char* const version_text = "tavrin " TAVRIN_VERSION "\n";
 
 const TerminalAnswer terminal_answers[] = {
-    {"--help", usage_text},
-    {"-h", usage_text},
+    {"--help", terminal_usage_text},
+    {"-h", terminal_usage_text},
     {"--version", version_text},
 };
 
@@ -33,6 +36,87 @@ const char* terminal_answer(int argc, char** argv)
             if (std::strcmp(argv[i], a.argument) == 0)
                 return a.text;
     return nullptr;
+}
+
+// ---- is there a display? ------------------------------------------------------------------
+
+// Qt aborts (a core dump on many systems) when none of its platforms can
+// connect, so the connections it would make are tried here first, with the
+// libraries its own plugins use. A library that is missing means the plugin
+// cannot work either.
+template <class F>
+F symbol(void* lib, const char* name)
+{
+    return reinterpret_cast<F>(dlsym(lib, name));
+}
+
+bool x11_server_answers()
+{
+    void* lib = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (lib == nullptr)
+        return false;
+    auto connect = symbol<void* (*)(const char*, int*)>(lib, "xcb_connect");
+    auto has_error = symbol<int (*)(void*)>(lib, "xcb_connection_has_error");
+    auto disconnect = symbol<void (*)(void*)>(lib, "xcb_disconnect");
+    if (connect == nullptr || has_error == nullptr || disconnect == nullptr)
+        return false;
+    void* c = connect(nullptr, nullptr);   // DISPLAY, as Qt reads it
+    const bool ok = has_error(c) == 0;
+    disconnect(c);
+    return ok;
+}
+
+bool wayland_compositor_answers()
+{
+    // Without a runtime folder a relative socket name has nowhere to be, and
+    // the library would complain on the terminal before failing.
+    const QByteArray name = qgetenv("WAYLAND_DISPLAY");
+    if (qEnvironmentVariableIsEmpty("WAYLAND_SOCKET") && !name.startsWith('/') &&
+        qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return false;
+    void* lib = dlopen("libwayland-client.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (lib == nullptr)
+        return false;
+    auto connect = symbol<void* (*)(const char*)>(lib, "wl_display_connect");
+    auto disconnect = symbol<void (*)(void*)>(lib, "wl_display_disconnect");
+    if (connect == nullptr || disconnect == nullptr)
+        return false;
+    void* d = connect(nullptr);   // WAYLAND_DISPLAY, or its default
+    if (d != nullptr)
+        disconnect(d);
+    return d != nullptr;
+}
+
+// Only the window systems are looked at: any other platform (offscreen for
+// the tests, vnc, ...) is Qt's to start, and so is one named with -platform.
+bool display_reachable(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"-platform", "--platform", "-display", "--display"})
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+    const std::string platforms = qEnvironmentVariable("QT_QPA_PLATFORM").toStdString() + ';';
+    std::size_t start = 0;
+    for (std::size_t end; (end = platforms.find(';', start)) != std::string::npos; start = end + 1) {
+        const std::string entry = platforms.substr(start, end - start);
+        const std::string name = entry.substr(0, entry.find(':'));
+        if (name == "xcb") {
+            if (x11_server_answers())
+                return true;
+        } else if (name.rfind("wayland", 0) == 0) {
+            if (wayland_compositor_answers())
+                return true;
+        } else if (!name.empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string shown(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    return std::string(variable) + (value == nullptr ? " is not set" : " is \"" + std::string(value) + '"');
 }
 
 void name_the_application()
@@ -55,6 +139,11 @@ int main(int argc, char** argv)
         return 0;
     }
     plat::prefer_x11();
+    if (!display_reachable(argc, argv)) {
+        std::fprintf(stderr, "tavrin: cannot open a display: %s, %s\n", shown("DISPLAY").c_str(),
+                     shown("WAYLAND_DISPLAY").c_str());
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     name_the_application();

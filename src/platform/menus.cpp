@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QStyleOptionMenuItem>
 
 #include <cstdlib>
 #include <deque>
@@ -223,6 +224,20 @@ QAction* action_of(Menu m, int id)
 
 // ---- building the bar ------------------------------------------------------------------
 
+// After Esc closes a menu opened with Alt+letter, the bar keeps the keyboard
+// with that menu's title selected, as on Windows, but Qt's styles highlight a
+// title only while its menu is open. Windows shows the selection, so this bar
+// does too, for as long as it has the keyboard.
+class KeyboardMenuBar : public QMenuBar {
+protected:
+    void initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const override
+    {
+        QMenuBar::initStyleOption(option, action);
+        if (hasFocus() && action != nullptr && action == activeAction())
+            option->state |= QStyle::State_Selected | QStyle::State_Sunken;
+    }
+};
+
 // Only a checked item is checkable: Qt draws an empty box beside every
 // checkable item, where a Win32 menu shows nothing.
 void show_mark(QAction* a, bool checked)
@@ -306,7 +321,7 @@ QMenuBar* menu_bar_of(Menu m)
         return nullptr;
     if (!m->bar) {
         m->actions.clear();
-        m->bar = new QMenuBar;
+        m->bar = new KeyboardMenuBar;
         add_items(m, m->bar, m->tree, nullptr, m->bar);
     }
     return m->bar;

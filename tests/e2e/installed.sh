@@ -40,7 +40,9 @@ check "the manual page formats without warnings" \
   test -z "$(groff -man -ww -z "$share/man/man1/tavrin.1" 2>&1)"
 check "the launcher's manual page is the clock's" test -n "$(MANPATH=$share/man man -w tavrin-launcher 2>/dev/null)"
 check "the manual page lists every option of the usage text" sh -c '
-  for n in $("$1" --help | grep -o "[[:space:]][0-9]-" | tr -dc "0-9\n"); do
+  options=$("$1" --help | sed -n "s/^ *\([0-9]\)  .*/\1/p")
+  [ -n "$options" ] || exit 1
+  for n in $options; do
     grep -q "^\.B $n\$" "$2" || exit 1
   done' - "$prefix/bin/tavrin" "$share/man/man1/tavrin.1"
 

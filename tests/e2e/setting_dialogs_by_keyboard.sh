@@ -29,8 +29,14 @@ check "Models, Advanced, Fudge factor opens its dialog and Enter closes it" \
 keys alt+m v q
 check "Models, Advanced, Quarter 'til opens its dialog and Enter closes it" \
   type_in "Show \"a quarter 'till\", not \"three-quarters past\"." "42:30"
-keys alt+m d Return    # D is also Demo's letter: it only selects, Enter opens
+keys alt+m d    # D is Date's letter alone in Models: it opens the dialog at once
 check "Models, Date opens its dialog and Enter shows the date" type_in "Date font and format" ""
+keys alt+h d
+dlg=$(window_named "Fast-forward demonstration")
+check "Help, Demo opens the demo dialog" test -n "$dlg"
+xdotool windowfocus --sync "$dlg" key Escape 2>/dev/null
+sleep 0.5
+check "Esc closes it" test -z "$(xdotool search --name '^Fast-forward demonstration$' 2>/dev/null)"
 keys alt+m t
 dlg=$(window_named "Tick-tock")
 check "Models, Ticker opens its dialog" test -n "$dlg"

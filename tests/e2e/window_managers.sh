@@ -1,7 +1,8 @@
 #!/bin/sh
 # Where the clock stands, without a window manager and under openbox: hiding the
 # bars, dragging, squaring, what is saved over several sessions, keys after the
-# bars come back, and a clock kept on the second of two monitors.
+# bars come back, the menu bar's keyboard mode, and a clock kept on the second
+# of two monitors.
 # usage: window_managers.sh BUILD_DIR
 . "$(dirname "$0")/lib.sh"
 start_display
@@ -23,6 +24,11 @@ drag_by() {  # dx dy: pressed on the middle of the face, moved in two steps, rel
 moved() {  # "x y w h" dx dy: the rectangle moved by dx, dy
   echo "$1" | { read -r x y w h; echo "$((x + $2)) $((y + $3)) $w $h"; }
 }
+
+menu_strip() {  # a digest of the top 20 rows of the window, where the menu bar is
+  import -window "$wid" -crop "$(geometry | cut -d' ' -f3)x20+0+0" png:- 2>/dev/null | md5sum
+}
+colour_triple() { sed -n 2p "$work/tavrin.sty" | sed 's/^.*) [0-9A-Fa-f]* . \([0-9a-f]*,[0-9a-f]*,[0-9a-f]*\) .*/\1/'; }
 
 window_checks() {  # $1 names the pass
   write_style 100 80 420 330 485
@@ -74,6 +80,20 @@ window_checks() {  # $1 names the pass
   for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.25; done
   check "$1: and so does Alt+F4" test "$(kill -0 "$pid" 2>/dev/null || echo ended)" = ended
   kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+
+  # Alt+C, Esc: the menu bar keeps the keyboard and shows the title it has
+  # selected; one more Esc gives the keys back, so C cycles the colours.
+  write_style 100 80 420 330 485
+  start_clock
+  xdotool windowfocus --sync "$wid" 2>/dev/null
+  plain=$(menu_strip)
+  xdotool key alt+c sleep 0.5 key Escape sleep 0.5 2>/dev/null
+  check "$1: after Alt+C, Esc the menu bar shows its selected title" test "$(menu_strip)" != "$plain"
+  xdotool key Escape sleep 0.5 2>/dev/null
+  check "$1: one more Esc takes the selection away" test "$(menu_strip)" = "$plain"
+  xdotool key c sleep 0.5 2>/dev/null
+  check "$1: Alt+F4 ends the clock after Alt+C, Esc, Esc, C" press F4
+  check "$1: and C has cycled the colours" test "$(colour_triple)" != "ff0000,0,e1e1e1"
 }
 
 window_checks "no window manager"
