@@ -39,10 +39,11 @@ const char zone_file_name[] = "localtime";
 // TFD_TIMER_CANCEL_ON_SET whenever the offset between the wall clock and the monotonic clock
 // changes: settimeofday, clock_settime, an NTP step. A resume counts as well: timekeeping_resume()
 // adds the time slept to the wall clock only and calls timerfd_resume(), "resume is equivalent to
-// clock_was_set()" (Linux 5.14 on; older kernels got there through hrtimers_resume() and
-// clock_was_set_delayed()). So on a resume both the timerfd and logind's PrepareForSleep(false)
-// speak; the second re-timing finds nothing to change. logind is still needed where the sleep
-// time cannot be measured (no persistent clock) and the offset does not move.
+// clock_was_set()" (current kernels; older ones built with high-resolution timers got there through
+// hrtimers_resume() and clock_was_set_delayed()). So on a resume both the timerfd and logind's
+// PrepareForSleep(false) speak; the second re-timing finds nothing to change. logind is still
+// needed where the kernel cannot measure the time slept (no persistent clock), so that the
+// offset does not move, and on kernels without high-resolution timers.
 //
 // /etc/localtime is replaced, not written (a rename or a new symlink), so its folder is watched.
 // timedated also announces a new zone on the system bus; either one calls tzset(), because
