@@ -122,7 +122,10 @@ void set_the_clock()
 TEST_F(Desktop, ResumeClockSetAndNewZoneRetimeTheFace)
 {
     const struct { const char* what; std::function<void()> change; } changes[] = {
-        {"resume", [] { fake_now = at(13, 54, 10), simulate_prepare_for_sleep(true), simulate_prepare_for_sleep(false); }},
+        {"resume", [] {
+             fake_now = at(13, 54, 10);
+             simulate_prepare_for_sleep(true), simulate_prepare_for_sleep(false);
+         }},
         {"clock set", [] { fake_now = at(13, 54, 10), set_the_clock(); }},
         {"new zone", [] { setenv("TZ", "<+0130>-1:30", 1), simulate_time_zone_change(); }},   // 12:24:10 UTC
     };
