@@ -53,4 +53,8 @@ int held_font_count();                    // font objects in memory, the stock f
 // gdi.cpp
 int held_region_count();                  // region objects in memory
 
+// wake.cpp
+int clock_set_descriptor();               // the timerfd that a clock set cancels; -1 without one
+void watch_zone_folder(const char* folder);   // where a new "localtime" is looked for instead of /etc
+
 }  // namespace plat

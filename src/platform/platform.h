@@ -81,17 +81,12 @@ enum : unsigned { WM_TIMECHANGE = 0x001E, WM_POWERBROADCAST = 0x0218 };
 enum : unsigned { PBT_APMRESUMEAUTOMATIC = 0x0012 };   // wParam of WM_POWERBROADCAST
 // From now on w gets WM_TIMECHANGE (posted) within a second when the system time is set or
 // steps, or the local time zone changes, and WM_POWERBROADCAST with PBT_APMRESUMEAUTOMATIC
-// when the machine resumes from sleep.
+// when the machine resumes from sleep. Nothing polls: the system reports each change.
 void watch_time_changes(Window w);
 // Tests: what the session manager announces around a sleep (going is false on the resume).
 void simulate_prepare_for_sleep(bool going);
-// What the regular check compares: the wall clock against the clock of elapsed time, and the
-// local offset from UTC. Tests supply their own; an empty hook restores the system's.
-struct ClockReading {
-    std::int64_t wall_minus_elapsed_ms;
-    long utc_offset_secs;
-};
-void set_clock_reading_hook(std::function<ClockReading()> hook);
+// Tests: the system reports a new local time zone; the zone is read again before windows hear.
+void simulate_time_zone_change();
 
 // ---- windows --------------------------------------------------------------
 struct WindowSpec {
