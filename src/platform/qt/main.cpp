@@ -35,6 +35,15 @@ const char* terminal_answer(int argc, char** argv)
     return nullptr;
 }
 
+// Only on X11 can the clock put itself where it was and stay above other
+// windows, so a Wayland session's XWayland is taken first, unless the user
+// names a platform; Wayland itself still serves where there is no X11.
+void prefer_x11()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+}
+
 void name_the_application()
 {
     QApplication::setApplicationName("tavrin");
@@ -54,7 +63,7 @@ int main(int argc, char** argv)
         std::fputs(text, stdout);
         return 0;
     }
-    plat::prefer_x11();
+    prefer_x11();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     name_the_application();
