@@ -70,7 +70,7 @@ LRESULT paint_pass(Window w)
     return 0;
 }
 
-LRESULT erase_background(Window w, HWND hwnd, WPARAM wp)
+LRESULT erase_background(Window w, WPARAM wp)
 {
     const HDC hdc = reinterpret_cast<HDC>(wp);
     if (hdc == w->dc.hdc)
@@ -79,9 +79,7 @@ LRESULT erase_background(Window w, HWND hwnd, WPARAM wp)
     DCObj once;
     once.hdc = hdc;
     once.owner = w;
-    const LRESULT done = w->proc(w, WM_ERASEBKGND, std::uintptr_t(&once), 0);
-    (void)hwnd;
-    return done;
+    return w->proc(w, WM_ERASEBKGND, std::uintptr_t(&once), 0);
 }
 
 // The C library keeps the zone it read first; a change of time may come with a new zone.
@@ -106,7 +104,7 @@ LRESULT CALLBACK clock_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_PAINT:
         return paint_pass(w);
     case WM_ERASEBKGND:
-        return erase_background(w, hwnd, wp);
+        return erase_background(w, wp);
     case WM_TIMECHANGE:
         reread_zone();
         if (w->watched)
@@ -280,9 +278,12 @@ std::intptr_t send_message(Window w, unsigned msg, std::uintptr_t wp, std::intpt
     HWND hwnd = hwnd_of(w);
     if (hwnd == nullptr)
         return 0;
-    const LRESULT result = SendMessageW(hwnd, msg, wp, lp);
-    // A dialog answers through DWLP_MSGRESULT, where its procedure's answer was put.
-    return w->dialog ? GetWindowLongPtrW(hwnd, DWLP_MSGRESULT) : result;
+    if (!w->dialog)
+        return SendMessageW(hwnd, msg, wp, lp);
+    // A dialog answers through DWLP_MSGRESULT, where the trampoline puts its procedure's answer.
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
+    SendMessageW(hwnd, msg, wp, lp);
+    return IsWindow(hwnd) ? GetWindowLongPtrW(hwnd, DWLP_MSGRESULT) : 0;
 }
 
 // ---- timers -------------------------------------------------------------------------------------
