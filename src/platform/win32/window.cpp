@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <set>
+#include <unordered_set>
 #include <utility>
 
 namespace plat {
@@ -21,6 +22,7 @@ namespace {
 
 // Handles are never freed, so a stale one can never name a newer window.
 std::deque<WindowObj> windows;
+std::unordered_set<Window> live_windows;          // what GWLP_USERDATA may name
 std::map<std::pair<Window, int>, int> timer_ms;    // armed timers and their intervals
 std::set<std::wstring> registered_classes;
 std::function<ClockReading()> reading_hook;
@@ -169,6 +171,7 @@ Window adopt_window(HWND hwnd)
     WindowObj& obj = windows.emplace_back();
     obj.hwnd = hwnd;
     obj.alive = true;
+    live_windows.insert(&obj);
     return &obj;
 }
 
@@ -183,6 +186,7 @@ void forget_window(Window w)
     w->alive = false;
     w->hwnd = nullptr;
     w->dc.hdc = nullptr;
+    live_windows.erase(w);
 }
 
 Window window_of(HWND hwnd)
@@ -191,10 +195,7 @@ Window window_of(HWND hwnd)
         return nullptr;
     auto* w = reinterpret_cast<Window>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     // GWLP_USERDATA of a window that is not ours may hold anything: only our own objects count.
-    for (WindowObj& obj : windows)
-        if (&obj == w)
-            return obj.alive && obj.hwnd == hwnd ? w : nullptr;
-    return nullptr;
+    return live_windows.count(w) != 0 && w->hwnd == hwnd ? w : nullptr;
 }
 
 HWND hwnd_of(Window w) { return is_window(w) ? w->hwnd : nullptr; }
@@ -222,10 +223,9 @@ Window create_window(const WindowSpec& spec)
     const std::wstring class_name = wide(spec.class_name != nullptr ? spec.class_name : "QZClockClass");
     if (!register_class(class_name))
         return nullptr;
-    WindowObj& obj = windows.emplace_back();
-    Window w = &obj;
+    Window w = adopt_window(nullptr);
+    WindowObj& obj = *w;
     obj.proc = spec.proc;
-    obj.alive = true;
     obj.menu = spec.menu;
     const HMENU hmenu = spec.menu != nullptr ? spec.menu->h : nullptr;
     const HWND hwnd = CreateWindowExW(0, class_name.c_str(), wide(spec.title).c_str(),
@@ -233,8 +233,7 @@ Window create_window(const WindowSpec& spec)
                                       spec.width, spec.height, nullptr, hmenu, instance(), w);
     if (hwnd == nullptr) {
         // The menu stays the program's: a window that never was does not take it along.
-        obj.alive = false;
-        obj.hwnd = nullptr;
+        forget_window(w);
         return nullptr;
     }
     return is_window(w) ? w : nullptr;
