@@ -102,6 +102,32 @@ int CALLBACK note_family(const LOGFONTW* lf, const TEXTMETRICW*, DWORD type, LPA
     return 1;
 }
 
+// Families that Wine serves for "Arial" with the same metrics, without listing "Arial" itself.
+const wchar_t* const arial_metric_twins[] = {L"Liberation Sans", L"Arimo"};
+
+// Every Windows has Arial; where the font system quietly draws it with a metric twin, the twin
+// stands in for it under its own name.
+bool arial_served_by_twin()
+{
+    LOGFONTW lf{};
+    lf.lfOutPrecision = OUT_TT_PRECIS;
+    wcscpy(lf.lfFaceName, L"Arial");
+    const HFONT arial = CreateFontIndirectW(&lf);
+    if (arial == nullptr)
+        return false;
+    const HDC screen = GetDC(nullptr);
+    const HGDIOBJ before = SelectObject(screen, arial);
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(screen, LF_FACESIZE, face);
+    SelectObject(screen, before);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(arial);
+    for (const wchar_t* twin : arial_metric_twins)
+        if (_wcsicmp(face, twin) == 0)
+            return true;
+    return false;
+}
+
 // Only what the user changed comes back: every part the dialog showed as it was given keeps
 // its value, so OK alone returns the description unchanged.
 LogFont desc_of_pick(const LOGFONTW& pick, int pick_tenths, const LogFont& start)
@@ -174,6 +200,13 @@ void enum_font_families(int (*proc)(const LogFont& lf, unsigned type, std::intpt
     const HDC screen = GetDC(nullptr);
     EnumFontFamiliesExW(screen, &all, note_family, LPARAM(&families), 0);
     ReleaseDC(nullptr, screen);
+    if (families.seen.count(L"Arial") == 0 && arial_served_by_twin()) {
+        LOGFONTW arial{};
+        arial.lfWeight = FW_NORMAL;
+        arial.lfCharSet = ANSI_CHARSET;
+        wcscpy(arial.lfFaceName, L"Arial");
+        families.found.emplace_back(arial, DWORD(TRUETYPE_FONTTYPE));
+    }
     for (const auto& [lf, type] : families.found)
         if (proc(desc_of(lf), unsigned(type), data) == 0)
             return;
