@@ -87,6 +87,31 @@ LRESULT erase_background(Window w, WPARAM wp)
 // The C library keeps the zone it read first; a change of time may come with a new zone.
 void reread_zone() { _tzset(); }
 
+// Seconds east of UTC by the system's zone, daylight saving included.
+long system_utc_offset()
+{
+    TIME_ZONE_INFORMATION zone{};
+    const DWORD which = GetTimeZoneInformation(&zone);
+    long bias = zone.Bias;
+    if (which == TIME_ZONE_ID_DAYLIGHT)
+        bias += zone.DaylightBias;
+    else if (which == TIME_ZONE_ID_STANDARD)
+        bias += zone.StandardBias;
+    return -bias * 60;
+}
+
+long known_utc_offset = 0;
+
+// A new zone chosen in the settings comes as a change of settings; it counts as a change of
+// time only when the offset from UTC has moved.
+bool zone_moved()
+{
+    const long now = system_utc_offset();
+    const bool moved = now != known_utc_offset;
+    known_utc_offset = now;
+    return moved;
+}
+
 LRESULT CALLBACK clock_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (msg == WM_NCCREATE) {
@@ -109,8 +134,15 @@ LRESULT CALLBACK clock_window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         return erase_background(w, wp);
     case WM_TIMECHANGE:
         reread_zone();
+        zone_moved();
         if (w->watched)
             return w->proc(w, WM_TIMECHANGE, 0, 0);
+        break;
+    case WM_SETTINGCHANGE:
+        if (w->watched && zone_moved()) {
+            reread_zone();
+            w->proc(w, WM_TIMECHANGE, 0, 0);
+        }
         break;
     case WM_POWERBROADCAST:
         if (w->watched && wp == PBT_APMRESUMEAUTOMATIC) {
@@ -538,13 +570,16 @@ Rect desktop_rect()
 Rect primary_screen_rect() { return Rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 // ---- changes of the time of day -------------------------------------------------------------------------
-// Windows itself tells every top-level window: WM_TIMECHANGE when the time or the zone is set,
-// WM_POWERBROADCAST on a resume. The window procedure passes them on to watched windows.
+// Windows itself tells every top-level window: WM_TIMECHANGE when the time is set,
+// WM_POWERBROADCAST on a resume, WM_SETTINGCHANGE when settings (the zone among them) change.
+// The window procedure passes them on to watched windows as WM_TIMECHANGE and WM_POWERBROADCAST.
 
 void watch_time_changes(Window w)
 {
-    if (is_window(w))
-        w->watched = true;
+    if (!is_window(w))
+        return;
+    w->watched = true;
+    known_utc_offset = system_utc_offset();
 }
 
 void simulate_prepare_for_sleep(bool going)
