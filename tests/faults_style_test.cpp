@@ -98,7 +98,7 @@ TEST(StyleText, WrittenBackAsReadAndRefusedWhenNotOurs)
 std::string slurp(const fs::path& name)
 {
     std::stringstream text;
-    text << std::ifstream(name).rdbuf();
+    text << std::ifstream(name, std::ios::binary).rdbuf();
     return text.str();
 }
 
@@ -109,7 +109,7 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir);
         fs::current_path(dir);
-        std::ofstream(sty) << old_text;
+        std::ofstream(sty, std::ios::binary) << old_text;
     }
     void TearDown() override
     {
