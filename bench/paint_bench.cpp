@@ -3,7 +3,7 @@
 // replayed. A pass goes through the window's paint event, as a repaint does,
 // and builds the face from nothing every time; a blink is the same pass
 // clipped to the ticker mark.
-#include "platform/internal.h"
+#include "platform/qt/internal.h"
 #include "tavrin.h"
 
 #include <QApplication>

@@ -1,6 +1,7 @@
 // The displayed-time model: time source, displayed hour and increment,
 // the colour reversal schedule and the date line.
 #include "tavrin.h"
+#include "platform/os/os.h"
 
 #include <algorithm>
 #include <climits>
@@ -60,8 +61,7 @@ enum TimeSource : int {
 int read_real_time()
 {
     const std::time_t t = clock_now() + clk.fudge_secs;
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = os::local_time(t);
     clk.hour = local.tm_hour;
     set_date(&local);
     // A leap second (tm_sec 60) would otherwise make a 13th increment.
@@ -405,7 +405,7 @@ int set_date(const std::tm* when)
     std::tm local{};
     if (when == nullptr) {
         const std::time_t t = clock_now();
-        localtime_r(&t, &local);
+        local = os::local_time(t);
         when = &local;
     }
     const char* weekday = name_in(weekday_names, 7, when->tm_wday);
@@ -515,8 +515,7 @@ void show_reversal(plat::Window dlg, const ReversalFields& f, bool military_time
 int real_secs_past_hour()
 {
     const std::time_t t = clock_now();
-    std::tm local{};
-    localtime_r(&t, &local);
+    const std::tm local = os::local_time(t);
     return local.tm_min * 60 + std::min(local.tm_sec, 59);
 }
 

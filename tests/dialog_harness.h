@@ -2,7 +2,7 @@
 // from the menu and act on them through the dialog hook.
 #pragma once
 
-#include "platform/internal.h"
+#include "platform/qt/internal.h"
 #include "tavrin.h"
 
 #include <QApplication>

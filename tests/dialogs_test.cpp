@@ -1,6 +1,6 @@
 // Dialogs from templates: parsing, layout, the procedure's messages, keys and
 // controls; and the colour picker.
-#include "platform/internal.h"
+#include "platform/qt/internal.h"
 
 #include <QApplication>
 #include <QCheckBox>

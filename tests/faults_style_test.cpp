@@ -15,10 +15,12 @@
 #include <sstream>
 #include <string>
 
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -131,7 +133,7 @@ bool names(const std::string& box, const char* reason)
 std::string slurp(const fs::path& name)
 {
     std::stringstream text;
-    text << std::ifstream(name).rdbuf();
+    text << std::ifstream(name, std::ios::binary).rdbuf();
     return text.str();
 }
 
@@ -142,7 +144,7 @@ protected:
         fs::remove_all(dir);
         fs::create_directories(dir);
         fs::current_path(dir);
-        std::ofstream(sty) << old_text;
+        std::ofstream(sty, std::ios::binary) << old_text;
         style_file_unreadable = 0;
     }
     void TearDown() override
@@ -156,7 +158,30 @@ protected:
     const std::string old_text = "QZ1.1\nold\n", new_text = "QZ1.1\n" + example + "\nff,\n";
 };
 
-TEST_F(Saving, KeepsTheModeAndTheLinkAndWritesInPlaceWhenNoFileCanBeAdded)
+TEST_F(Saving, ReplacesTheOldTextAndWritesInPlaceWhenNoFileCanBeAdded)
+{
+    ASSERT_EQ(write_style_text("tavrin.sty", new_text), 0);
+    EXPECT_EQ(slurp(sty), new_text) << "an existing file is replaced";
+
+    fs::create_directory("tavrin.sty.new");   // the folder takes no fresh copy
+    ASSERT_EQ(write_style_text("tavrin.sty", old_text), 0);
+    EXPECT_EQ(slurp(sty), old_text) << "a shorter text is not followed by the longer one's end";
+    ASSERT_EQ(write_style_text("tavrin.sty", new_text), 0);
+    EXPECT_EQ(slurp(sty), new_text);
+    fs::remove("tavrin.sty.new");
+    EXPECT_NE(write_style_text("no-such-dir/tavrin.sty", new_text), 0);
+
+    // A file the user made read-only stays as it is (the superuser may write it all the same).
+    fs::permissions(sty, fs::perms::owner_read);
+    if (!std::ofstream(sty, std::ios::app)) {
+        EXPECT_NE(write_style_text("tavrin.sty", old_text), 0);
+        EXPECT_EQ(slurp(sty), new_text);
+    }
+    fs::permissions(sty, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+#ifndef _WIN32
+TEST_F(Saving, KeepsTheModeAndTheLink)
 {
     fs::permissions(sty, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     ASSERT_EQ(write_style_text("tavrin.sty", new_text), 0);
@@ -171,12 +196,10 @@ TEST_F(Saving, KeepsTheModeAndTheLinkAndWritesInPlaceWhenNoFileCanBeAdded)
     EXPECT_TRUE(fs::is_symlink(sty));
     EXPECT_EQ(slurp("real/kept.sty"), old_text);
 
-    fs::create_directory("real/kept.sty.new");   // the folder takes no fresh copy
+    fs::create_directory("real/kept.sty.new");   // through the link, in place
     ASSERT_EQ(write_style_text("tavrin.sty", new_text), 0);
+    EXPECT_TRUE(fs::is_symlink(sty));
     EXPECT_EQ(slurp("real/kept.sty"), new_text);
-    ASSERT_EQ(write_style_text("tavrin.sty", old_text), 0);
-    EXPECT_EQ(slurp("real/kept.sty"), old_text) << "a shorter text is not followed by the longer one's end";
-    EXPECT_NE(write_style_text("no-such-dir/tavrin.sty", new_text), 0);
 }
 
 // A file-size limit stands for a full disk: the old file stays whole on both ways of writing.
@@ -256,22 +279,25 @@ TEST_F(Saving, AStyleFileThatCannotBeReadIsToldAndNeverWrittenOver)
     }
 }
 
+#endif
+
 TEST_F(Saving, PlacementsThatCouldNotBeSeenGiveAWindowOnTheScreenAndAFailedSaveIsTold)
 {
     const plat::Rect d = plat::desktop_rect();
     const std::string off = "(" + std::to_string(d.right) + "," + std::to_string(d.bottom) + ")(341,384)";
     for (const std::string& where : {std::string("(10,5)(0,0)"), std::string("(10,5)(-40,-1)"), off}) {
-        std::ofstream(sty) << "QZ1.1\n" << std::string(example).replace(example.find("(10,5)(341,384)"), 15, where);
+        std::ofstream(sty, std::ios::binary) << "QZ1.1\n" << std::string(example).replace(example.find("(10,5)(341,384)"), 15, where);
         int p[4] = {};
         start_with_style(p);
         EXPECT_TRUE(p[2] >= min_window_width && p[3] >= min_window_height && p[0] < d.right && p[1] < d.bottom &&
                     p[0] + p[2] > d.left && p[1] + p[3] > d.top) << where;
     }
     fs::remove(sty);
-    fs::create_symlink("no-such-dir/kept.sty", sty);
+    fs::create_directory(sty);   // the fresh file takes no rename over a folder, nor a rewrite in place
     const Boxes boxes;
     EXPECT_EQ(save_style_at_end(ww_pos_size), 1);
-    EXPECT_TRUE(boxes.size() == 1 && names(boxes[0], std::strerror(ENOENT))) << ::testing::PrintToString(boxes);
+    EXPECT_EQ(boxes.size(), 1u) << ::testing::PrintToString(boxes);
+    EXPECT_TRUE(fs::is_directory(sty));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // A real window whose procedure erases with the background and paints the face.
 #pragma once
 
-#include "platform/internal.h"
+#include "platform/qt/internal.h"
 #include "tavrin.h"
 
 #include <QApplication>

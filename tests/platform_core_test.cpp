@@ -1,5 +1,5 @@
 // The platform core: messages, timers, keys, mouse, painting, menus, boxes.
-#include "platform/internal.h"
+#include "platform/qt/internal.h"
 
 #include <QAction>
 #include <QDialog>

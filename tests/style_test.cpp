@@ -18,7 +18,7 @@ namespace {
 std::string slurp(const std::string& name)
 {
     std::stringstream text;
-    text << std::ifstream(name).rdbuf();
+    text << std::ifstream(name, std::ios::binary).rdbuf();
     return text.str();
 }
 
@@ -82,7 +82,7 @@ protected:
     }
     int read(const std::string& data, const std::string& version = "QZ1.1", const std::string& colours = custom_line)
     {
-        std::ofstream("tavrin.sty") << version << "\n" << data << "\n" << colours << "\n";
+        std::ofstream("tavrin.sty", std::ios::binary) << version << "\n" << data << "\n" << colours << "\n";
         fiddle_file_menu('F', menu);
         return get_style('F', menu, place);
     }

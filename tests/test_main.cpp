@@ -1,14 +1,14 @@
-// Every test program runs with a real (offscreen) application and a known font set.
-#include <QApplication>
-#include <cstdlib>
+// Every test program runs inside the set-up its back end gives tests (see platform/testing.h).
+#include "platform/testing.h"
+
 #include <gtest/gtest.h>
+
+// The fonts this program's expectations were written against (a set under tests/fonts).
+extern const char* const tavrin_test_font_set;
+const char* const tavrin_test_font_set = TAVRIN_TEST_FONT_SET;
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("FONTCONFIG_FILE", TAVRIN_TEST_FONTCONF, 1);
-    setenv("TZ", "UTC0", 0);
     ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    return plat::run_test_program(argc, argv, [] { return RUN_ALL_TESTS(); });
 }

@@ -1,5 +1,7 @@
 // The window-system operations the clock needs, and nothing more.
-// Everything here is plain C++; only the .cpp files of this folder see Qt.
+// Plain C++: each back end (one folder below this one) implements it with its window system.
+// Text is UTF-8 throughout. The message, key and flag numbers carry Win32's names and values:
+// a back end that sees <windows.h> includes this header first, before its macros take the names.
 #pragma once
 
 #include <cstdint>
@@ -67,7 +69,6 @@ using WndProc = std::intptr_t (*)(Window, unsigned msg, std::uintptr_t wp, std::
 // ---- application ----------------------------------------------------------
 // The process entry lives in the platform (main.cpp); it calls the program's
 // start-up with the command-line text: the arguments joined by single blanks.
-void prefer_x11();                   // before the application starts: X11 over Wayland where both serve
 void post_quit(int exit_code);       // ends run_message_loop once the current handler returns
 int run_message_loop();              // returns the exit code given to post_quit
 void beep();                         // MessageBeep(0)
@@ -81,7 +82,8 @@ enum : unsigned { WM_TIMECHANGE = 0x001E, WM_POWERBROADCAST = 0x0218 };
 enum : unsigned { PBT_APMRESUMEAUTOMATIC = 0x0012 };   // wParam of WM_POWERBROADCAST
 // From now on w gets WM_TIMECHANGE (posted) within a second when the system time is set or
 // steps, or the local time zone changes, and WM_POWERBROADCAST with PBT_APMRESUMEAUTOMATIC
-// when the machine resumes from sleep. Nothing polls: the system reports each change.
+// when the machine resumes from sleep. Nothing polls: the system reports each change. By the
+// time WM_TIMECHANGE arrives, the local time the program reads follows the new zone.
 void watch_time_changes(Window w);
 // Tests: what the session manager announces around a sleep (going is false on the resume).
 void simulate_prepare_for_sleep(bool going);
@@ -100,7 +102,7 @@ struct WindowSpec {
 Window create_window(const WindowSpec& spec);
 // Sends WM_DESTROY, then the handle is dead. Timers and queued messages die with it.
 void destroy_window(Window w);
-bool is_window(Window w);
+bool is_window(Window w);             // a stale handle never names a newer window
 std::intptr_t def_window_proc(Window w, unsigned msg, std::uintptr_t wp, std::intptr_t lp);
 
 // Queued, delivered in the order posted after the current handler returns
@@ -133,12 +135,12 @@ bool menu_shown(Window w);
 Menu get_menu(Window w);
 void set_focus(Window w);
 void set_window_text(Window w, const char* text);
-std::string window_text(Window w);
 // The window's accessible description: what a screen reader reads for it.
 void set_accessible_description(Window w, const char* text);
+std::string window_text(Window w);
 Window get_parent(Window w);          // a dialog's owner
 
-// Where the window system places windows itself (Wayland), dragging is handed
+// Where the window system places windows itself, dragging is handed
 // to it: true when it has taken the drag over from this button press.
 bool start_system_move(Window w);
 // False where the window system keeps no window above the others on request.

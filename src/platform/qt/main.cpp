@@ -119,6 +119,15 @@ std::string shown(const char* variable)
     return std::string(variable) + (value == nullptr ? " is not set" : " is \"" + std::string(value) + '"');
 }
 
+// Only on X11 can the clock put itself where it was and stay above other
+// windows, so a Wayland session's XWayland is taken first, unless the user
+// names a platform; Wayland itself still serves where there is no X11.
+void prefer_x11()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
+}
+
 void name_the_application()
 {
     QApplication::setApplicationName("tavrin");
@@ -138,7 +147,7 @@ int main(int argc, char** argv)
         std::fputs(text, stdout);
         return 0;
     }
-    plat::prefer_x11();
+    prefer_x11();
     if (!display_reachable(argc, argv)) {
         std::fprintf(stderr, "tavrin: cannot open a display: %s, %s\n", shown("DISPLAY").c_str(),
                      shown("WAYLAND_DISPLAY").c_str());

@@ -67,15 +67,6 @@ Rect rect_of_screen(const QRect& r)
 
 }  // namespace
 
-// Only on X11 can the clock put itself where it was and stay above other
-// windows, so a Wayland session's XWayland is taken first, unless the user
-// names a platform; Wayland itself still serves where there is no X11.
-void prefer_x11()
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
-}
-
 // Every monitor together: a clock may be kept on any of them.
 Rect desktop_rect()
 {
