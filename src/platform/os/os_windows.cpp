@@ -11,6 +11,8 @@
 
 #include <time.h>
 
+#include <cerrno>
+
 #include <algorithm>
 #include <vector>
 
@@ -29,6 +31,21 @@ std::tm local_time(std::time_t t)
 }
 
 namespace {
+
+// The caller names the reason in its message from errno, as the C library would have set it.
+int failed_with(DWORD error)
+{
+    static const struct { DWORD error; int code; } reasons[] = {
+        {ERROR_ACCESS_DENIED, EACCES}, {ERROR_SHARING_VIOLATION, EACCES}, {ERROR_LOCK_VIOLATION, EACCES},
+        {ERROR_WRITE_PROTECT, EROFS},  {ERROR_DISK_FULL, ENOSPC},         {ERROR_HANDLE_DISK_FULL, ENOSPC},
+        {ERROR_FILE_NOT_FOUND, ENOENT}, {ERROR_PATH_NOT_FOUND, ENOENT},   {ERROR_INVALID_NAME, ENOENT},
+    };
+    errno = EIO;
+    for (const auto& r : reasons)
+        if (r.error == error)
+            errno = r.code;
+    return 1;
+}
 
 std::wstring wide(const char* utf8)
 {
@@ -94,8 +111,9 @@ int replace_by_rename(const std::wstring& target, const std::string& text, bool 
                                                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) ||
                                       MoveFileExW(fresh.c_str(), target.c_str(), move));
     if (!replaced) {
+        const DWORD error = GetLastError();
         DeleteFileW(fresh.c_str());
-        return 1;
+        return failed_with(error);
     }
     return 0;
 }
@@ -106,7 +124,7 @@ int rewrite_in_place(const std::wstring& target, const std::string& text)
 {
     const HANDLE h = CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
-        return 1;
+        return failed_with(GetLastError());
     LARGE_INTEGER old_size{}, new_size{}, start{};
     new_size.QuadPart = LONGLONG(text.size());
     bool written = GetFileSizeEx(h, &old_size) != 0;
@@ -114,8 +132,9 @@ int rewrite_in_place(const std::wstring& target, const std::string& text)
         written = SetFilePointerEx(h, new_size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
     written = written && SetFilePointerEx(h, start, nullptr, FILE_BEGIN) && write_all(h, text) && FlushFileBuffers(h);
     written = written && SetFilePointerEx(h, new_size, nullptr, FILE_BEGIN) && SetEndOfFile(h) && FlushFileBuffers(h);
+    const DWORD error = GetLastError();
     written = CloseHandle(h) && written;
-    return written ? 0 : 1;
+    return written ? 0 : failed_with(error);
 }
 
 }  // namespace
@@ -124,18 +143,20 @@ int replace_file(const char* path, const std::string& text)
 {
     const std::wstring name = wide(path);
     if (name.empty())
-        return 1;
+        return failed_with(ERROR_INVALID_NAME);
     const std::wstring target = link_target(name);
     const DWORD attributes = GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0)   // a write-protected style file stays as the user left it
+        return failed_with(ERROR_ACCESS_DENIED);
+    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        errno = EISDIR;
         return 1;
-    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return 1;
+    }
     const int renamed = replace_by_rename(target, text, exists);
     if (renamed >= 0)
         return renamed;
-    return exists ? rewrite_in_place(target, text) : 1;
+    return exists ? rewrite_in_place(target, text) : failed_with(GetLastError());
 }
 
 }  // namespace os
