@@ -103,9 +103,11 @@ int run_dialog(Window w, int command, std::intptr_t param)
 // ---- display ------------------------------------------------------------------------
 
 // Where the display stood at its last update: the contracting phase ends with
-// the first update that finds a new hour, however it gets there (a tick, a tick
-// after a sleep that skipped the hour's first increment, a new fudge factor),
-// and whether or not the hour's first increment is shown as empty.
+// the first update that finds a new hour outside the contracting span, however it
+// gets there (a tick, a tick after a sleep that skipped the hour's first increment,
+// a new fudge factor), and whether or not the hour's first increment is shown as
+// empty. An update that lands inside the span contracts at once: the digits-only
+// demo steps from hour to hour at the same minute, and a sleep may end late in an hour.
 struct Shown {
     int hour, secs;
 };
@@ -121,14 +123,16 @@ void contracting_phase(bool on)
 void follow_the_hour()
 {
     const bool new_hour = clk.hour != last_shown.hour || secs_past_hour < last_shown.secs;
-    if ((run_bits & contracting) && new_hour)
-        contracting_phase(false);
     last_shown = {clk.hour, secs_past_hour};
+    const bool in_span = contracting_span() != 0;
+    if ((run_bits & contracting) && new_hour && !in_span)
+        contracting_phase(false);
+    else if (!(run_bits & contracting) && in_span)
+        contracting_phase(true);
 }
 
 // The display re-read away from a boundary (a new fudge factor, a wake-up):
-// the quarter-'til and reversal timers are armed for the time left, and a
-// display that lands past the quarter-'til start contracts at once, as at start-up.
+// the quarter-'til and reversal timers are armed for the time left.
 void retime_display(Window w)
 {
     int t = set_time();
@@ -136,8 +140,6 @@ void retime_display(Window w)
     if (t != 0)
         set_timer(w, increment_timer, timer_ms(t, 1000));
     follow_the_hour();
-    if (!(run_bits & contracting) && contracting_span() != 0)
-        contracting_phase(true);
     repaint(w);
 }
 

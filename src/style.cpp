@@ -256,6 +256,13 @@ constexpr COLORREF colour = 0x00FFFFFF;  // 0x00BBGGRR: the top byte is not a co
 
 int bounded(int value, int low, int high) { return std::clamp(value, low, high); }
 
+// The italic flag is read off the code as written; only the weight is then brought within bounds.
+int bounded_weight_code(int code)
+{
+    const int italic = code % 100 != 0 ? 1 : 0;
+    return int(std::clamp<long long>((long long)code - italic, 0, bounds::weight_code - 1)) + italic;
+}
+
 int sane_ticker_loc(int bits)
 {
     const int loc = bits & ticker_loc_mask;
@@ -267,7 +274,7 @@ void bound_values(StyleValues& v)
     for (int* height : {&v.font_height, &v.date_hi})
         *height = bounded(*height, -bounds::font_height, bounds::font_height);
     for (int* code : {&v.weight, &v.date_weight})
-        *code = bounded(*code, 0, bounds::weight_code);
+        *code = bounded_weight_code(*code);
     v.place[2] = std::max(v.place[2], 0);   // a size below nothing; the window system has its minimum
     v.place[3] = std::max(v.place[3], 0);
     v.flags = unsigned(sane_ticker_loc(int(v.flags)));
@@ -283,9 +290,9 @@ void bound_values(StyleValues& v)
     v.end_secs = bounded(v.end_secs, 0, bounds::hour_secs);
     v.demo = bounded(v.demo, 0, bounds::demo_secs);
     v.fudge = bounded(v.fudge, bounds::fudge_slow, bounds::fudge_fast);
-    // Quarter 'til starts after the first increment and within the hour, or is off (0).
-    const int incr = (v.flags & eight_div) ? 450 : 300;
-    if (v.quarter <= incr || v.quarter > bounds::hour_secs)
+    // Quarter 'til starts within the hour, or is off (0). A start inside the first increment is
+    // kept: it is what a change of divisions leaves of one the dialog took.
+    if (v.quarter < 0 || v.quarter > bounds::hour_secs)
         v.quarter = 0;
 }
 
@@ -355,6 +362,17 @@ StyleValues values_in_effect(const LogFont& number, const LogFont& date, const i
     v.date_weight = weight_code(date);
     std::copy(std::begin(rgbCustom), std::end(rgbCustom), v.custom);
     return v;
+}
+
+// Where a first start puts the clock: near the primary screen's corner, a third of its width
+// and half its height.
+void first_start_place(int place[4])
+{
+    const plat::Rect screen = plat::primary_screen_rect();
+    place[0] = screen.left + 10;
+    place[1] = screen.top + 5;
+    place[2] = (screen.right - screen.left) / 3;
+    place[3] = (screen.bottom - screen.top) / 2;
 }
 
 void clamp_placement(int place[4])
@@ -451,11 +469,7 @@ int use_default_style()
 
 int use_no_file_style(Menu menu, int place[4])
 {
-    const plat::Rect screen = plat::primary_screen_rect();
-    place[0] = screen.left + 10;
-    place[1] = screen.top + 5;
-    place[2] = (screen.right - screen.left) / 3;
-    place[3] = (screen.bottom - screen.top) / 2;
+    first_start_place(place);
     fiddle_file_menu('D', menu);
     plat::enable_menu_item(menu, CMD_STYLE_FILE, false);
     return use_default_style();
@@ -648,19 +662,25 @@ int init_stl()
     return 0;
 }
 
-// Like an overlapped window under Win32, the clock is never smaller than its
-// minimum, and a window no part of which would be on the desktop comes to
-// where a first start puts it, so that it is never lost at every start.
+// Any size a user can give the clock by resizing it is kept, however small. A side too short
+// to be seen gets a first start's length, and a window wholly off the desktop a first start's
+// place, so that the clock is never lost at every start.
 int keep_window_usable(int place[4])
 {
     const plat::Rect desk = plat::desktop_rect();
-    place[2] = std::min(std::max(place[2], min_window_width), std::max(desk.right - desk.left, min_window_width));
-    place[3] = std::min(std::max(place[3], min_window_height), std::max(desk.bottom - desk.top, min_window_height));
+    int first[4];
+    first_start_place(first);
+    const int room[2] = {desk.right - desk.left, desk.bottom - desk.top};
+    for (int i : {0, 1}) {
+        int& side = place[2 + i];
+        if (side < min_window_side)
+            side = first[2 + i];
+        side = std::min(side, std::max(room[i], min_window_side));
+    }
     const long long right = (long long)place[0] + place[2], bottom = (long long)place[1] + place[3];
     if (place[0] >= desk.right || place[1] >= desk.bottom || right <= desk.left || bottom <= desk.top) {
-        const plat::Rect screen = plat::primary_screen_rect();
-        place[0] = screen.left + 10;
-        place[1] = screen.top + 5;
+        place[0] = first[0];
+        place[1] = first[1];
         return 1;
     }
     return 0;

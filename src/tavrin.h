@@ -305,8 +305,9 @@ extern int arial_count, other_tt_count;
 extern const char* const style_file_name;   // "tavrin.sty", in the working directory
 // 1 when the style file is there but could not be read: the user was told, and it is never written over.
 extern int style_file_unreadable;
-// The smallest clock window, frame included: room for the menu bar and a face.
-constexpr int min_window_width = 240, min_window_height = 200;
+// A side shorter than this is one that no resize gives (the window system keeps a frame
+// around a few pixels of client): such a placement could not be seen.
+constexpr int min_window_side = 32;
 
 // Every value of the style file's data line and custom-colour line, as the
 // program can use them (the reader bounds each one; see style.cpp).
@@ -334,8 +335,8 @@ std::string style_text_of(const StyleValues& v, int with_custom);
 
 int init_stl();
 int get_style(char choice, plat::Menu menu, int place[4]);
-// Raises a placement to the window's minimum size and brings it onto the primary
-// screen when no part of it is on the desktop. 1 when it had to be moved.
+// Gives a placement that could not be seen a size and a place on the primary screen: a side
+// no resize gives, or a window with no part on the desktop. 1 when it had to be moved.
 int keep_window_usable(int place[4]);
 COLORREF* set_style(plat::Window w, int* run);
 const char* make_style_string(int with_custom, int x, int y, int width, int height);

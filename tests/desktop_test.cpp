@@ -288,6 +288,7 @@ TEST(FontDialog, OpensOnTheFaceInUseAndOkAloneChangesNothing)
         {{-33, 0, 0, 0, "Arial"}, "Liberation Sans", false, 400},   // served by its metric twin
         {{-60, 700, 255, 0, "DejaVu Serif"}, "DejaVu Serif", true, 700},
         {{-27, 400, 0, 0, "Liberation Sans"}, "Liberation Sans", false, 400},
+        {{-27, 400, 0, 0, "Дежа Вю Μαθ"}, "Дежа Вю Μαθ", false, 400},   // a name outside Latin-1
     };
     for (const auto& s : starts) {
         plat::LogFont lf = s.lf;
@@ -309,7 +310,7 @@ void pick_family(QFontDialog& dialog, const char* family)
     for (QListView* list : dialog.findChildren<QListView*>()) {
         const QAbstractItemModel* model = list->model();
         for (int row = 0; row < model->rowCount(); ++row)
-            if (model->index(row, 0).data().toString() == QLatin1String(family))
+            if (model->index(row, 0).data().toString() == QString::fromUtf8(family))
                 return list->setCurrentIndex(model->index(row, 0));
     }
     ADD_FAILURE() << "no family " << family;
@@ -343,6 +344,7 @@ TEST(FontDialog, OnlyWhatWasChangedComesBack)
          {-33, 0, 0, 0, "Liberation Serif"}},
         {{-60, 700, 255, 0, "Liberation Serif"}, [](QFontDialog& d) { pick_family(d, "DejaVu Sans"); },
          {-60, 700, 255, 0, "DejaVu Sans"}},
+        {{-33, 0, 0, 0, "Arial"}, [](QFontDialog& d) { pick_family(d, "Дежа Вю Μαθ"); }, {-33, 0, 0, 0, "Дежа Вю Μαθ"}},
     };
     for (const auto& c : changes) {
         plat::LogFont lf = c.start;

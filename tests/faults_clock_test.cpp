@@ -57,27 +57,35 @@ TEST_F(Timers, QuarterTilAndReversalAreArmedForTheTimeLeft)
     }
 }
 
-TEST_F(Timers, ContractingEndsAtTheNewHourWithOrWithoutAnEmptyFigure)
+TEST_F(Timers, ContractingEndsAtTheNewHourOutsideItsSpanWithOrWithoutAnEmptyFigure)
 {
     update_rvrse(default_ini_bits, 6, 0, 18, 1800, 0, 0, 2550);   // quarter 'til at 42:30
     const struct {
-        int skip_zero;
+        int skip_zero, option;
         std::time_t next_tick;
+        const char* still;   // the coming hour shown while the phase goes on; null when it ended
     } cases[] = {
-        {0, at(13, 0, 0)},
-        {1, at(13, 0, 0)},    // "two :05-s, no :00": the first increment shows as the second
-        {0, at(13, 7, 10)},   // asleep through the hour's first increment
-        {1, at(14, 12, 0)},
+        {0, 0, at(13, 0, 0), nullptr},
+        {1, 0, at(13, 0, 0), nullptr},    // "two :05-s, no :00": the first increment shows as the second
+        {0, 0, at(13, 7, 10), nullptr},   // asleep through the hour's first increment
+        {1, 0, at(14, 12, 0), nullptr},
+        {0, 0, at(13, 50, 0), "2"},       // asleep into the next hour's span
+        {0, 4, 0, "3"},                   // the digits-only demo: a new hour at every step, always at :50
     };
     for (const auto& c : cases) {
         clk.skip_zero = c.skip_zero;
+        demo_init_sc(c.option, 12, 50);
         open(at(12, 50, 0));
         ASSERT_TRUE(contracting_shown("1"));
         tick_at(at(12, 55, 0));
-        EXPECT_TRUE(contracting_shown("1"));
+        EXPECT_TRUE(contracting_shown(c.option == 4 ? "2" : "1"));
         tick_at(c.next_tick);
-        EXPECT_FALSE(run_bits & contracting) << c.skip_zero << " " << c.next_tick;
-        EXPECT_EQ(clk.drawn_hour, &clk.disp_hour);
+        if (c.still != nullptr) {
+            EXPECT_TRUE(contracting_shown(c.still)) << c.option << " " << c.next_tick;
+        } else {
+            EXPECT_FALSE(run_bits & contracting) << c.skip_zero << " " << c.next_tick;
+            EXPECT_EQ(clk.drawn_hour, &clk.disp_hour);
+        }
         send_message(w, WM_CLOSE, 0, 0);
         run_bits = paint_filled;
     }

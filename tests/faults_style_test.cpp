@@ -57,13 +57,15 @@ TEST(StyleText, EveryValueComesInWithinWhatTheProgramUses)
         int StyleValues::*field;
         int expected;
     } cases[] = {
-        {"-33,0 1024", "-33,-2147483648 1024", &StyleValues::weight, 0},
+        {"-33,0 1024", "-33,-2147483648 1024", &StyleValues::weight, 1},   // off the hundreds: italic
         {"-33,0 1024", "-33," + huge + " 1024", &StyleValues::weight, 1001},
+        {"-33,0 1024", "-33,1100 1024", &StyleValues::weight, 1000},          // upright stays upright
+        {"-33,0 1024", "-33,1201 1024", &StyleValues::weight, 1001},
         {"Arial,-33", "Arial,-100000000", &StyleValues::font_height, -2000},
         {"Arial,-33", "Arial,-2147483648", &StyleValues::font_height, -2000},
         {"Arial,-33", "Arial," + huge, &StyleValues::font_height, 2000},
         {"0 0 Arial,-33,0", "0 0 Arial,-2147483648,-2147483648", &StyleValues::date_hi, -2000},
-        {"0 0 Arial,-33,0", "0 0 Arial,-2147483648,-2147483648", &StyleValues::date_weight, 0},
+        {"0 0 Arial,-33,0", "0 0 Arial,-2147483648,-2147483600", &StyleValues::date_weight, 0},
         {"2,4", "2147483647,2147483647", &StyleValues::switch_at, 3600},
         {"2,4", "0,-7", &StyleValues::off_for, 1},
         {"6:0,18:1800", "2147483647:0,18:1800", &StyleValues::start_hour, 23},
@@ -72,7 +74,8 @@ TEST(StyleText, EveryValueComesInWithinWhatTheProgramUses)
         {"1800 5", "1800 2147483647", &StyleValues::demo, 3600},
         {"0 0 Arial", "2147483647 0 Arial", &StyleValues::fudge, 1800},
         {"0 0 Arial", "-2147483648 0 Arial", &StyleValues::fudge, -1799},
-        {"0 0 Arial", "0 300 Arial", &StyleValues::quarter, 0},       // not after the first boundary: off
+        {"0 0 Arial", "0 300 Arial", &StyleValues::quarter, 300},     // a change of divisions leaves such a start
+        {"0 0 Arial", "0 -1 Arial", &StyleValues::quarter, 0},
         {"0 0 Arial", "0 3600 Arial", &StyleValues::quarter, 0},      // never comes: off
         {"0 0 Arial", "0 2550 Arial", &StyleValues::quarter, 2550},
     };
@@ -284,14 +287,24 @@ TEST_F(Saving, AStyleFileThatCannotBeReadIsToldAndNeverWrittenOver)
 
 TEST_F(Saving, PlacementsThatCouldNotBeSeenGiveAWindowOnTheScreenAndAFailedSaveIsTold)
 {
-    const plat::Rect d = plat::desktop_rect();
+    const plat::Rect d = plat::desktop_rect(), s = plat::primary_screen_rect();
+    const int first_w = (s.right - s.left) / 3, first_h = (s.bottom - s.top) / 2;
     const std::string off = "(" + std::to_string(d.right) + "," + std::to_string(d.bottom) + ")(341,384)";
-    for (const std::string& where : {std::string("(10,5)(0,0)"), std::string("(10,5)(-40,-1)"), off}) {
+    const std::pair<std::string, std::pair<int, int>> places[] = {
+        {"(10,5)(0,0)", {first_w, first_h}},
+        {"(10,5)(-40,-1)", {first_w, first_h}},
+        {"(10,5)(31,200)", {first_w, 200}},
+        {"(10,5)(150,150)", {150, 150}},   // made so by the user: kept
+        {off, {341, 384}},
+    };
+    for (const auto& [where, size] : places) {
         std::ofstream(sty, std::ios::binary) << "QZ1.1\n" << std::string(example).replace(example.find("(10,5)(341,384)"), 15, where);
         int p[4] = {};
         start_with_style(p);
-        EXPECT_TRUE(p[2] >= min_window_width && p[3] >= min_window_height && p[0] < d.right && p[1] < d.bottom &&
-                    p[0] + p[2] > d.left && p[1] + p[3] > d.top) << where;
+        EXPECT_EQ(std::make_pair(p[2], p[3]), size) << where;
+        EXPECT_TRUE(p[0] < d.right && p[1] < d.bottom && p[0] + p[2] > d.left && p[1] + p[3] > d.top) << where;
+        EXPECT_EQ(save_style_at_end(p), 0);
+        EXPECT_NE(slurp(sty).find("(" + std::to_string(p[2]) + "," + std::to_string(p[3]) + ")"), std::string::npos) << where;
     }
     fs::remove(sty);
     fs::create_directory(sty);   // the fresh file takes no rename over a folder, nor a rewrite in place

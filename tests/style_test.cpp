@@ -197,6 +197,9 @@ TEST_F(Style, TimesFollowTheFilesDivisionModelAndZerosKeepValues)
     EXPECT_EQ(clk.quarter_secs, 0) << "0 turns quarter 'til off";
     EXPECT_EQ((std::vector<int>{clk.demo_secs, clk.fudge_secs, incr_secs, clk.rvrse_start.increment, clk.rvrse_end.increment}),
               (std::vector<int>{5, 120, 450, 2, 3}));
+    fresh();
+    ASSERT_EQ(read(line("Arial,-33,0", "495 C", "6:900,18:1350 0", "0 360 Arial,-33,0")), 0);
+    EXPECT_EQ(clk.quarter_secs, 360) << "as saved after 12 divisions became 8";
 }
 
 TEST_F(Style, ShortAndGarbledFilesKeepWhatIsInEffect)

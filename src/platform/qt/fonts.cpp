@@ -34,17 +34,22 @@ constexpr int face_max = int(sizeof(LogFont::face)) - 1;
 // Families that fontconfig serves as "Arial" with the same metrics.
 const char* const arial_metric_twins[] = {"Liberation Sans", "Arimo"};
 
+// Face names are UTF-8, cut where a character begins so that no half of one is kept.
 void set_face(LogFont& lf, const QString& name)
 {
-    std::strncpy(lf.face, name.toLatin1().constData(), face_max);
-    lf.face[face_max] = '\0';
+    const QByteArray utf8 = name.toUtf8();
+    int kept = std::min(int(utf8.size()), face_max);
+    while (kept > 0 && kept < utf8.size() && (static_cast<unsigned char>(utf8[kept]) & 0xC0) == 0x80)
+        --kept;
+    std::memcpy(lf.face, utf8.constData(), std::size_t(kept));
+    lf.face[kept] = '\0';
 }
 
 QFont qfont_from(const LogFont& lf)
 {
     QFont font;
     if (lf.face[0] != '\0')
-        font.setFamily(QString::fromLatin1(lf.face));
+        font.setFamily(QString::fromUtf8(lf.face));
     if (lf.height != 0)
         font.setPixelSize(std::abs(lf.height));
     if (lf.weight > 0)
