@@ -691,7 +691,14 @@ void on_paint(Window w)
         cleanup_font(left);
 }
 
-void on_erase(Window w, DC dc) { fill_rect(dc, client_rect(w), stl.rgbBkgrnd); }
+// Without a background brush nothing more is painted, and the program ends.
+void on_erase(Window w, DC dc)
+{
+    if (painting_ok != 1 || fill_rect(dc, client_rect(w), stl.rgbBkgrnd))
+        return;
+    painting_ok = 0;
+    report_brush_failure(w, "mainwp: WM ERASEBKGRND brush failied to create at %d(%d) after %d iterations.", clk);
+}
 
 void on_close(Window w)
 {

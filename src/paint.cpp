@@ -3,6 +3,7 @@
 #include "tavrin.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +59,7 @@ const DivVertex usa_divs_8[] = {
 };
 
 Rect tckr_rect[10];
+int error_reported = 0;
 
 namespace {
 
@@ -66,14 +68,15 @@ constexpr int end_vcode = 255;
 constexpr int msg_size = 600;
 constexpr int wedge_max = 24;
 constexpr int usa_max = 553;
+// How a paint pass ended: a text that gave no outline hands back no font; a brush that
+// could not be made ends the drawing, and the pass ends as usual.
+enum : int { drawn = 0, text_failed = 1, brush_failed = 2 };
 constexpr int label_floor = -7;   // state labels never get smaller than 7 pixels
 
 const char* const esc_hint_text = "Hit Esc to get Menu and Title bars back.";
 const char* const quit_advice =
     "\n\nClick OK to Exit (without saving) Tavrin, then restart it noramlly. "
     "If fonts in another window have shifted, close that window and open it again.";
-
-int error_reported = 0;
 
 struct PointList {
     int count = 0;
@@ -224,9 +227,12 @@ void fill_figure(Pass& p)
         combine_rgn(p.shape_rgn, p.digit_rgn, p.shape_rgn, RGN_XOR);
     if (p.lit())
         combine_rgn(p.shape_rgn, p.ticker_rgn, p.shape_rgn, RGN_XOR);
-    fill_rgn(p.dc, p.shape_rgn, stl.rgbFig);
-    if (p.three())
-        fill_rgn(p.dc, p.digit_rgn, stl.rgbDigit);
+    if (!fill_rgn(p.dc, p.shape_rgn, stl.rgbFig))
+        return report_brush_failure(
+            p.w, "In WM PAINT. 2-color fig brush failied to create at %d(%d) after %d iterations.", *p.clock);
+    if (p.three() && !fill_rgn(p.dc, p.digit_rgn, stl.rgbDigit))
+        report_brush_failure(p.w, "In WM PAINT. 3-color dig brush failied to create at %d(%d) after %d iterations.",
+                             *p.clock);
 }
 
 void figure(Pass& p)
@@ -410,13 +416,16 @@ int truetype_line(Pass& p, const char* text)
 {
     PointList line;
     if (text_list(p, text, {0, 0}, 0, 0, p.f.date_scale_x, p.f.date_scale_y, 0.0, line) != 0)
-        return 1;
+        return text_failed;
     const Region r = region_of(p.dc, line, nullptr);
-    fill_rgn(p.dc, r, stl.rgbDigit);
+    const bool brushed = fill_rgn(p.dc, r, stl.rgbDigit);
     if (r != nullptr && !delete_rgn(r))
         beep();
     release(line);
-    return 0;
+    if (brushed)
+        return drawn;
+    report_brush_failure(p.w, "In WM PAINT. date brush failied to create at %d(%d) after %d iterations.", *p.clock);
+    return brush_failed;
 }
 
 const char* line_text(const Pass& p)
@@ -440,7 +449,7 @@ int date_line(Pass& p, Font orig)
         return 0;
     const bool truetype = (p.ini & date_truetype) != 0;
     const Font before = select_font(p.dc, truetype ? hfDate : orig);
-    int failed = 0;
+    int failed = drawn;
     if (truetype)
         failed = truetype_line(p, words);
     else
@@ -467,8 +476,10 @@ int number_lists(Pass& p)
 
 int paint_face(Pass& p, Font orig)
 {
-    if (date_line(p, orig) != 0 || number_lists(p) != 0)
-        return 1;
+    if (const int failed = date_line(p, orig))
+        return failed;
+    if (number_lists(p) != 0)
+        return text_failed;
     if (p.filled()) {
         p.digit_rgn = region_of(p.dc, p.units, &p.tens);
         if (stl.shape == CMD_SHAPE_INDICIA)
@@ -481,7 +492,7 @@ int paint_face(Pass& p, Font orig)
         bare_number(p);
     if (!p.filled())
         frame_outlines(p);
-    return 0;
+    return drawn;
 }
 
 void clean_up(Pass& p)
@@ -572,22 +583,24 @@ int play_digit_fill_array(DC dc, Window w, const char* text, int dx, int dy, int
     begin_path(dc);
     if (!path_text(dc, -half_w0, -half_h0, text)) {
         end_path(dc);
-        report(w, "In WM PAINT. Text Out of \"%s\" into path failed, Get Last Error %d", text, 0);
+        report(w, "In WM PAINT. Text Out of \"%s\" into path failed, Get Last Error %d", text, last_error());
         return 1;
     }
     end_path(dc);
     int n = get_path(dc, nullptr, nullptr, 0);
     if (n == -1) {
-        report(w, "In WM PAINT. After Text Out of \"%s\" into path, could not count points. GLE %d", text, 0);
+        report(w, "In WM PAINT. After Text Out of \"%s\" into path, could not count points. GLE %d", text,
+               last_error());
         return 1;
     }
     const std::size_t room = std::size_t(std::max(n, 1));
+    errno = 0;
     Point* pts = static_cast<Point*>(std::calloc(room, sizeof(Point)));
     std::uint8_t* kinds = static_cast<std::uint8_t*>(std::calloc(room, 1));
     if (pts == nullptr || kinds == nullptr) {
         std::free(pts);
         std::free(kinds);
-        report(w, "In WM PAINT. Global Alloc failed for %d num points. Get Last Error %d", n, 0);
+        report(w, "In WM PAINT. Global Alloc failed for %d num points. Get Last Error %d", n, errno);
         return 1;
     }
     n = n > 0 ? get_path(dc, pts, kinds, n) : 0;
@@ -621,6 +634,11 @@ int draw_array(DC dc, int count, const Point* points, const std::uint8_t* types)
     }
     path_close_figure(dc);
     return 0;
+}
+
+void report_brush_failure(Window w, const char* format, const Clk& clock)
+{
+    report(w, format, clock.hour, clock.increment, dv_cnt);
 }
 
 int message_and_quit(char* text, Window w)
@@ -667,7 +685,7 @@ Font qzpaint(Window w, Font orig, int ini, int run, int map_w, Clk* clock)
     p.f = face_frame(width, height, stl.font_height, date_font_hi, map_w);
     // A failed text-to-path conversion ends the pass with nothing handed back:
     // the font it replaced stays selected and stays in use.
-    const bool failed = paint_face(p, orig) != 0;
+    const bool failed = paint_face(p, orig) == text_failed;
     clean_up(p);
     end_paint(w, dc);
     return failed ? nullptr : p.result;

@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -122,6 +123,13 @@ plat::Window create_clock_window(plat::Menu menu, const CommandLine& cl)
     return plat::create_window(spec);
 }
 
+void start_failure_box(const char* format, const char* caption)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, format, plat::last_error());
+    plat::message_box(nullptr, text, caption, plat::MB_OK | plat::MB_ICONSTOP);
+}
+
 void usage_box()
 {
     plat::beep();
@@ -151,10 +159,12 @@ int WinMain(const char* command_line)
             static const int fixed_place[4] = {10, 5, 526, 564};
             std::memcpy(ww_pos_size, fixed_place, sizeof ww_pos_size);
         }
-        plat::Window w = create_clock_window(menu, cl);
-        if (w == nullptr) {
-            plat::message_box(nullptr, "Call to Microsoft's Create Window Ex function failed. Get last error 0",
-                              "Tavrin isn't.", plat::MB_OK | plat::MB_ICONSTOP);
+        plat::Window w = nullptr;
+        if (!plat::register_window_class("QZClockClass")) {
+            start_failure_box("Call to Microsoft's Register(Window)Class function failed. Get last error %d",
+                              "Tavrin is way off.");
+        } else if ((w = create_clock_window(menu, cl)) == nullptr) {
+            start_failure_box("Call to Microsoft's Create Window Ex function failed. Get last error %d", "Tavrin isn't.");
         } else {
             plat::set_focus(w);
             int quit_code = plat::run_message_loop();

@@ -273,7 +273,11 @@ int play_digit_fill_array(plat::DC dc, plat::Window w, const char* text, int dx,
                           int half_w0, int half_h0, float sx, float sy, int* count,
                           plat::Point** points, std::uint8_t** types, double shift);
 int draw_array(plat::DC dc, int count, const plat::Point* points, const std::uint8_t* types);
+// One box a run (error_reported is then 1), after which the program ends without saving.
 int message_and_quit(char* text, plat::Window w);
+extern int error_reported;
+// A brush that could not be made: format takes the hour, the increment and dv_cnt.
+void report_brush_failure(plat::Window w, const char* format, const Clk& clock);
 
 // ---- map outline (mappts) -------------------------------------------------------------------
 extern const plat::Point USary[553];

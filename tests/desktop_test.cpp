@@ -288,7 +288,7 @@ TEST(FontDialog, OpensOnTheFaceInUseAndOkAloneChangesNothing)
         {{-33, 0, 0, 0, "Arial"}, "Liberation Sans", false, 400},   // served by its metric twin
         {{-60, 700, 255, 0, "DejaVu Serif"}, "DejaVu Serif", true, 700},
         {{-27, 400, 0, 0, "Liberation Sans"}, "Liberation Sans", false, 400},
-        {{-27, 400, 0, 0, "Дежа Вю Μαθ"}, "Дежа Вю Μαθ", false, 400},   // a name outside Latin-1
+        {{-27, 400, 0, 0, "Либерейшн Μονο"}, "Либерейшн Μονο", false, 400},   // a name outside Latin-1
     };
     for (const auto& s : starts) {
         plat::LogFont lf = s.lf;
@@ -344,7 +344,7 @@ TEST(FontDialog, OnlyWhatWasChangedComesBack)
          {-33, 0, 0, 0, "Liberation Serif"}},
         {{-60, 700, 255, 0, "Liberation Serif"}, [](QFontDialog& d) { pick_family(d, "DejaVu Sans"); },
          {-60, 700, 255, 0, "DejaVu Sans"}},
-        {{-33, 0, 0, 0, "Arial"}, [](QFontDialog& d) { pick_family(d, "Дежа Вю Μαθ"); }, {-33, 0, 0, 0, "Дежа Вю Μαθ"}},
+        {{-33, 0, 0, 0, "Arial"}, [](QFontDialog& d) { pick_family(d, "Либерейшн Μονο"); }, {-33, 0, 0, 0, "Либерейшн Μονο"}},
     };
     for (const auto& c : changes) {
         plat::LogFont lf = c.start;

@@ -1,7 +1,8 @@
 // The clock window's timers at their moments, whatever the settings hold: the
 // contracting phase, quarter 'til and reversals entered away from a boundary,
-// and timer periods that cannot overflow.
+// and timer periods that cannot overflow; and a background that cannot be painted.
 #include "dialog_harness.h"
+#include "platform/testing.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +108,23 @@ TEST_F(Timers, PeriodsStayWithinWhatATimerTakes)
     send_message(w, WM_TIMER, ticker_timer, 0);
     EXPECT_EQ(ticker_count, 0);
     EXPECT_TRUE(run_bits & ticker_lit);
+}
+
+TEST_F(Timers, ABackgroundWithoutABrushIsToldOnceAndNothingMoreIsPainted)
+{
+    std::vector<std::string> texts;
+    set_message_box_hook([&](const MessageBoxCall& c) { return texts.push_back(c.text), int(IDOK); });
+    open(at(12, 50, 0));
+    dv_cnt = 4;
+    error_reported = 0;
+    refuse(Refusal::brush, 8);
+    for (int erase = 0; erase < 2; ++erase)
+        send_message(w, WM_ERASEBKGND, std::uintptr_t(window_dc(w)), 0);
+    refuse(Refusal::brush, 0);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].rfind("mainwp: WM ERASEBKGRND brush failied to create at 12(10) after 4 iterations.", 0), 0u);
+    EXPECT_EQ(painting_ok, 0);
+    painting_ok = 1;
 }
 
 TEST(ReversalSpan, HoursBeyondTheDayDoNotOverflow)

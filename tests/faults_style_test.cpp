@@ -1,6 +1,7 @@
 // The style file's text read into usable values, whatever it holds, and saving
 // that keeps the old file whole, its mode and its link.
 #include "tavrin.h"
+#include "platform/testing.h"
 
 #include <gtest/gtest.h>
 
@@ -284,6 +285,20 @@ TEST_F(Saving, AStyleFileThatCannotBeReadIsToldAndNeverWrittenOver)
 }
 
 #endif
+
+TEST_F(Saving, ARefusedWindowClassIsToldWithTheSystemsErrorAndNothingIsSaved)
+{
+    fs::remove(sty);
+    std::vector<std::string> told;
+    plat::set_message_box_hook([&](const plat::MessageBoxCall& c) { return told.push_back(c.caption + ": " + c.text), 1; });
+    plat::refuse(plat::Refusal::window_class, 1410);
+    EXPECT_EQ(WinMain(""), 1);
+    plat::refuse(plat::Refusal::window_class, 0);
+    plat::set_message_box_hook(nullptr);
+    EXPECT_EQ(told, std::vector<std::string>{"Tavrin is way off.: Call to Microsoft's Register(Window)Class function "
+                                             "failed. Get last error 1410"});
+    EXPECT_FALSE(fs::exists(sty));
+}
 
 TEST_F(Saving, PlacementsThatCouldNotBeSeenGiveAWindowOnTheScreenAndAFailedSaveIsTold)
 {

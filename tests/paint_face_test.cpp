@@ -152,6 +152,19 @@ TEST(FaceColours, NumberIsCutOutInTwoColoursAndPaintedOverInThree)
     EXPECT_GT(beside, 100);
 }
 
+TEST(FaceNumber, ASingleDigitStandsRightOfTheCentreUnlessCentred)
+{
+    for (int centred : {0, int(center_single)}) {
+        plain_style(CMD_SHAPE_CIRCLE, three_color | centred, paint_filled, 0);
+        large_number('\0', '8');
+        const QImage img = render(400, 300);
+        const int left = count(img, digit_colour, QRect(0, 0, 200, 300));
+        const int right = count(img, digit_colour, QRect(200, 0, 200, 300));
+        EXPECT_GT(right, 100) << centred;
+        EXPECT_TRUE(centred ? std::abs(left - right) < right / 5 : left < right / 10) << left << " " << right;
+    }
+}
+
 TEST(FaceColours, OutlineModeFillsNothingAndMapPlotOnlyPlots)
 {
     plain_style(CMD_SHAPE_INDICIA, 0, 0, 3);

@@ -73,6 +73,8 @@ void post_quit(int exit_code);       // ends run_message_loop once the current h
 int run_message_loop();              // returns the exit code given to post_quit
 void beep();                         // MessageBeep(0)
 int beep_count();                    // beeps so far, for tests
+// The error code the window system gave for its last failed call (GetLastError); 0 where it gives none.
+int last_error();
 Rect desktop_rect();                 // the bounding rectangle of every screen (the virtual desktop)
 Rect primary_screen_rect();          // the primary screen alone
 
@@ -98,6 +100,9 @@ struct WindowSpec {
     Menu menu;                       // may be null
     WndProc proc;
 };
+// The class the program's windows are made from, registered before the first of them is made;
+// false when the window system refuses it.
+bool register_window_class(const char* class_name);
 // Sends WM_CREATE to the procedure before it returns; null on failure.
 Window create_window(const WindowSpec& spec);
 // Sends WM_DESTROY, then the handle is dead. Timers and queued messages die with it.
@@ -224,7 +229,7 @@ Font create_font(const LogFont& lf);           // null on failure
 bool get_font_desc(Font f, LogFont& out);      // the description it was made from
 bool delete_font(Font f);                      // false for null, stock or already deleted fonts
 int live_font_count();                         // fonts made by create_font and not yet deleted
-Font stock_font();                             // the plain mono-space font every paint context starts with
+Font stock_font();                             // the window system's plain font, which every paint context starts with
 // One call per font family; type has TRUETYPE_FONTTYPE for scalable outline families.
 void enum_font_families(int (*proc)(const LogFont& lf, unsigned type, std::intptr_t data), std::intptr_t data);
 // Font picker, scalable fonts only, starting from lf (its height is the size).
@@ -239,7 +244,9 @@ DC begin_paint(Window w);
 DC window_dc(Window w);                        // the own context at any time: for selecting fonts, not drawing
 void end_paint(Window w, DC dc);
 Rect paint_rect(DC dc);                        // bounding box of what is being repainted
-void fill_rect(DC dc, const Rect& r, COLORREF colour);
+// Solid fills: false only when the window system could make no brush, and nothing was painted.
+// A region that is not there paints nothing and is no failure.
+bool fill_rect(DC dc, const Rect& r, COLORREF colour);
 Font select_font(DC dc, Font f);               // returns the font it replaces
 Font current_font(DC dc);
 Size text_extent(DC dc, const char* text);     // in the selected font
@@ -264,7 +271,7 @@ Region create_rect_rgn(const Rect& r);
 Region create_polygon_rgn(const Point* pts, int n);    // winding fill
 enum : int { RGN_AND = 1, RGN_XOR = 3, RGN_DIFF = 4 };
 bool combine_rgn(Region dest, Region a, Region b, int mode);  // dest may be a or b
-bool fill_rgn(DC dc, Region r, COLORREF colour);
+bool fill_rgn(DC dc, Region r, COLORREF colour);   // as fill_rect
 bool frame_rgn(DC dc, Region r);               // black, one pixel wide and high
 bool delete_rgn(Region r);
 int live_region_count();

@@ -414,7 +414,7 @@ void begin_path(DC dc)
 
 bool path_text(DC dc, int x, int y, const char* text)
 {
-    if (!building(dc) || text == nullptr)
+    if (!building(dc) || text == nullptr || refused(Refusal::text_path))
         return false;
     const QFont font = font_of(dc);
     const QString words = QString::fromLatin1(text);
@@ -531,8 +531,10 @@ bool combine_rgn(Region dest, Region a, Region b, int mode)
 
 bool fill_rgn(DC dc, Region r, COLORREF colour)
 {
-    if (!can_draw(dc) || !live(r))
+    if (refused(Refusal::brush))
         return false;
+    if (!can_draw(dc) || !live(r))
+        return true;
     QPainter& p = *dc->painter;
     p.save();
     p.setRenderHint(QPainter::Antialiasing);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform.h"
+#include "testing.h"
 
 #include <QFont>
 #include <QPainter>
@@ -52,6 +53,9 @@ int held_font_count();                    // font objects in memory, the stock f
 
 // gdi.cpp
 int held_region_count();                  // region objects in memory
+
+// refusal.cpp: true when tests have the window system refuse this call now.
+bool refused(Refusal what);
 
 // wake.cpp
 int clock_set_descriptor();               // the timerfd that a clock set cancels; -1 without one

@@ -381,6 +381,9 @@ DC own_dc(Window w)
 
 // ---- creation and destruction ----------------------------------------------------
 
+// Qt keeps no classes of windows: only a refusal that tests ask for stands in the way.
+bool register_window_class(const char*) { return !refused(Refusal::window_class); }
+
 Window create_window(const WindowSpec& spec)
 {
     auto* top = new ClockWindow;
@@ -518,11 +521,14 @@ Rect paint_rect(DC dc)
     return dc != nullptr ? rect_of(dc->paint_rect) : Rect{0, 0, 0, 0};
 }
 
-void fill_rect(DC dc, const Rect& r, COLORREF colour)
+bool fill_rect(DC dc, const Rect& r, COLORREF colour)
 {
+    if (refused(Refusal::brush))
+        return false;
     if (dc == nullptr || dc->painter == nullptr)
-        return;
+        return true;
     dc->painter->fillRect(qrect_of(r), QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)));
+    return true;
 }
 
 // ---- geometry and appearance ----------------------------------------------------------

@@ -64,12 +64,12 @@ LogFont desc_of(const LOGFONTW& lf)
     return out;
 }
 
-// The plain mono-space font of the system, which every context of the program starts with.
+// The system font, which every device context holds when it is made.
 FontObj& stock()
 {
     static FontObj obj = [] {
         FontObj made;
-        made.h = static_cast<HFONT>(GetStockObject(SYSTEM_FIXED_FONT));
+        made.h = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
         LOGFONTW lf{};
         if (GetObjectW(made.h, sizeof lf, &lf) != 0)
             made.desc = desc_of(lf);
@@ -221,7 +221,8 @@ bool choose_font(Window owner, LogFont& lf)
     cf.lStructSize = sizeof cf;
     cf.hwndOwner = hwnd_of(owner);
     cf.lpLogFont = &start;
-    cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_SCALABLEONLY | CF_TTONLY | CF_NOVERTFONTS;
+    // CF_ANSIONLY keeps out the symbol fonts (Wingdings, Symbol), which have no digits to show.
+    cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_ANSIONLY | CF_SCALABLEONLY | CF_TTONLY | CF_NOVERTFONTS;
     if (!ChooseFontW(&cf))
         return false;
     lf = desc_of_pick(start, cf.iPointSize, lf);

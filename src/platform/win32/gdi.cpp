@@ -68,16 +68,24 @@ void in_black_pen(DC dc, HBRUSH brush, Draw draw)
     SelectObject(dc->hdc, pen_before);
 }
 
+// A solid brush of colour, or null (with the last error set) when Windows makes none.
+HBRUSH solid_brush(COLORREF colour)
+{
+    return refused(Refusal::brush) ? nullptr : CreateSolidBrush(win_colour(colour));
+}
+
 }  // namespace
 
-void fill_rect(DC dc, const Rect& r, COLORREF colour)
+bool fill_rect(DC dc, const Rect& r, COLORREF colour)
 {
-    if (!drawable(dc))
-        return;
+    const HBRUSH brush = solid_brush(colour);
+    if (brush == nullptr)
+        return false;
     const RECT area = win_rect(r);
-    const HBRUSH brush = CreateSolidBrush(win_colour(colour));
-    FillRect(dc->hdc, &area, brush);
+    if (drawable(dc))
+        FillRect(dc->hdc, &area, brush);
     DeleteObject(brush);
+    return true;
 }
 
 // ---- fonts and text ----------------------------------------------------------------------------
@@ -130,7 +138,7 @@ void begin_path(DC dc)
 // A bitmap font has no outlines: the path would quietly stay empty.
 bool path_text(DC dc, int x, int y, const char* text)
 {
-    if (!building(dc) || text == nullptr)
+    if (!building(dc) || text == nullptr || refused(Refusal::text_path))
         return false;
     const std::wstring w = wide(text);
     if (!only_blanks(w) && !is_outline_font(dc->hdc))
@@ -241,12 +249,13 @@ bool combine_rgn(Region dest, Region a, Region b, int mode)
 
 bool fill_rgn(DC dc, Region r, COLORREF colour)
 {
-    if (!drawable(dc) || !live(r))
+    const HBRUSH brush = solid_brush(colour);
+    if (brush == nullptr)
         return false;
-    const HBRUSH brush = CreateSolidBrush(win_colour(colour));
-    const bool done = FillRgn(dc->hdc, r->h, brush) != 0;
+    if (drawable(dc) && live(r))
+        FillRgn(dc->hdc, r->h, brush);
     DeleteObject(brush);
-    return done;
+    return true;
 }
 
 bool frame_rgn(DC dc, Region r)

@@ -88,7 +88,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
-    plat::register_classes();
     std::string command_line;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (i > 0)

@@ -1,4 +1,4 @@
-// Test programs run with the window classes and common controls ready, in UTC unless told otherwise.
+// Test programs run with the common controls ready, in UTC unless told otherwise.
 #include "win32.h"
 
 #include <commctrl.h>
@@ -17,7 +17,6 @@ int run_test_program(int& argc, char** argv, int (*run_all)())
     _tzset();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
-    register_classes();
     return run_all();
 }
 

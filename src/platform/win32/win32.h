@@ -57,9 +57,11 @@ Window adopt_window(HWND hwnd);                  // a new handle for a window be
 void forget_window(Window w);                    // the window is going: its handle dies
 bool in_paint_of(Window w);
 HINSTANCE instance();
-void register_classes();                         // once, before any window is made
 
 void forget_selected_font(Font f);               // a font that goes leaves every context first
+
+// refusal.cpp: true when tests have Windows refuse this call now (the last error is set).
+bool refused(Refusal what);
 
 // fonts.cpp
 HFONT hfont_of(Font f);                          // the stock font for unknown ones

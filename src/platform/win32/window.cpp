@@ -245,7 +245,12 @@ void forget_selected_font(Font f)
         }
 }
 
-void register_classes() { register_class(L"QZClockClass"); }
+bool register_window_class(const char* class_name)
+{
+    return !refused(Refusal::window_class) && register_class(wide(class_name));
+}
+
+int last_error() { return int(GetLastError()); }
 
 // ---- creation and destruction -------------------------------------------------------------------
 
