@@ -248,6 +248,9 @@ TEST_F(Style, FileMenuFollowsTheUsersChoices)
 
 TEST_F(Style, SharedFontsAreDeletedOnceAndOnlyWhenUnused)
 {
+#ifdef _WIN32
+    EXPECT_STREQ(desc(plat::stock_font()).face, "System") << "the plain date is in the font a context starts with";
+#endif
     ASSERT_EQ(read(line("DejaVu Sans,-33,0")), 0);
     const plat::Font file_font = stl.hfont, file_date = hfDate;
     plat::set_choose_font_hook([](plat::LogFont& lf) { return std::strcpy(lf.face, "DejaVu Serif"), true; });
