@@ -15,8 +15,9 @@ quietly() { (cd "$work" && "$wine_run" "$@" >/dev/null 2>&1 </dev/null); }
 in_wine() { (cd "$work" && "$wine_run" "$@" 2>/dev/null </dev/null) | tr -d '\r'; }
 unix_path() { in_wine winepath -u "$1"; }
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavrin'
-reg_value() { in_wine reg query "$key" /v "$1" | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"; }
-unregistered() { ! quietly reg query "$key"; }
+reg_value() { in_wine reg query "${2:-$key}" /v "$1" | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"; }
+setup_key='HKLM\Software\Microsoft\Active Setup\Installed Components\Tavrin'
+unregistered() { ! quietly reg query "$key" && ! quietly reg query "$setup_key"; }
 link_holds() { { strings -a "$1"; strings -a -el "$1"; } | grep -qxF "$2"; }   # a whole string in a .lnk
 in_style_folder() { test -d "$styles" && link_holds "$link" '%APPDATA%\Tavrin'; }
 clock_window() { xdotool search --onlyvisible --name '^the Tavrin Clock$' 2>/dev/null | head -n 1; }
@@ -42,6 +43,9 @@ check "it needs only Windows' own DLLs ($(echo $dlls))" test -n "$dlls" -a -z "$
   -e ole32.dll -e oleacc.dll -e oleaut32.dll -e shell32.dll -e user32.dll)"
 check "the Start-menu shortcut \"Tavrin Clock\" starts it" link_holds "$link" "$exe"
 check "in %APPDATA%\\Tavrin, each user's own, made for the installing user" in_style_folder
+eval "set -- $(reg_value StubPath "$setup_key")"
+rmdir "$styles" && quietly "$@"
+check "and by Active Setup for any other at their first sign-in" test -d "$styles"
 check "nothing starts at sign-in unless asked for" test ! -e "$startup_link"
 check "\"Installed apps\" has the name, version, publisher and icon" test \
   "$(reg_value DisplayName)|$(reg_value DisplayVersion)|$(reg_value Publisher)|$(reg_value DisplayIcon)" = \
@@ -68,7 +72,7 @@ check "the registered uninstaller removes it silently" quietly "$(reg_value Unin
 for _ in $(seq 60); do [ -e "$program" ] || break; sleep 0.5; done
 check "leaving no program file" test ! -e "$(dirname "$program")"
 check "no shortcut" test ! -e "$link" -a ! -e "$startup_link"
-check "no entry in \"Installed apps\"" unregistered
+check "no entry in \"Installed apps\" or Active Setup" unregistered
 check "and the user's style as it was" test "$(sed -n 2p "$styles/tavrin.sty")" = "$military_line"
 
 finish
