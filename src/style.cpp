@@ -10,11 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 Style stl = {CMD_SHAPE_CIRCLE, nullptr, -33, 0x00FF0000, 0x00000000, 0x00E1E1E1};
 Style dflt_stl = {CMD_SHAPE_CIRCLE, nullptr, -33, 0x00FF0000, 0x00000000, 0x00E1E1E1};
@@ -485,46 +485,46 @@ struct FileText {
 // Three short lines; anything longer is no style file this program wrote.
 constexpr std::size_t style_file_max_bytes = 16 * 1024;
 
-const char* kind_of_file(std::filesystem::file_type type)
+const char* kind_of_file(unsigned mode)
 {
-    using std::filesystem::file_type;
-    switch (type) {
-    case file_type::directory: return "it is a folder, not a file";
-    case file_type::fifo: return "it is a named pipe (FIFO), not a file";
-    case file_type::character:
-    case file_type::block: return "it is a device, not a file";
-    case file_type::socket: return "it is a socket, not a file";
-    default: return "it is not a regular file";
-    }
+    if (S_ISDIR(mode)) return "it is a folder, not a file";
+    if (S_ISFIFO(mode)) return "it is a named pipe (FIFO), not a file";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a file";
+#ifdef S_ISSOCK
+    if (S_ISSOCK(mode)) return "it is a socket, not a file";
+#endif
+    return "it is not a regular file";
 }
 
 // Only a regular file (a link to one will do) is opened: a pipe would block
 // the start for ever and a device could feed it without end.
 FileText read_file_text(const char* path)
 {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (status.type() == fs::file_type::not_found)
-        return {FileText::missing, {}, {}};
-    if (error)
-        return {FileText::unreadable, {}, error.message()};
-    if (status.type() != fs::file_type::regular)
-        return {FileText::unreadable, {}, kind_of_file(status.type())};
+    // stat() and fopen(), not std::filesystem and std::ifstream: on Windows those bring the
+    // C++ runtime's locale and stream code along, and the program nearly triples in size.
+    struct stat status;
+    if (stat(path, &status) != 0) {
+        const int cause = errno;
+        if (cause == ENOENT || cause == ENOTDIR)
+            return {FileText::missing, {}, {}};
+        return {FileText::unreadable, {}, std::strerror(cause)};
+    }
+    if (!S_ISREG(status.st_mode))
+        return {FileText::unreadable, {}, kind_of_file(unsigned(status.st_mode))};
     errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::FILE* in = std::fopen(path, "rb");
+    if (in == nullptr) {
         const int cause = errno;
         return {FileText::unreadable, {}, cause != 0 ? std::strerror(cause) : "it cannot be opened"};
     }
     std::string text(style_file_max_bytes + 1, '\0');
     errno = 0;
-    in.read(&text[0], std::streamsize(text.size()));
-    if (in.bad()) {
-        const int cause = errno;
+    text.resize(std::fread(&text[0], 1, text.size(), in));
+    const bool read_failed = std::ferror(in) != 0;
+    const int cause = errno;
+    std::fclose(in);
+    if (read_failed)
         return {FileText::unreadable, {}, cause != 0 ? std::strerror(cause) : "reading it failed"};
-    }
-    text.resize(std::size_t(in.gcount()));
     if (text.size() > style_file_max_bytes)
         return {FileText::unreadable, {},
                 format_text("it holds more than %u bytes, far more than a style file", unsigned(style_file_max_bytes))};

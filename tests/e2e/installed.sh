@@ -51,6 +51,17 @@ ln -s "$prefix/bin/tavrin-launcher" "$work/linked-launcher"
 check "the launcher hands its arguments to the clock" \
   test "$("$work/linked-launcher" --version)" = "$("$prefix/bin/tavrin" --version)"
 
+# Starting at login: the entry starts the installed launcher, however it was reached.
+autostart=$work/xdg/autostart/tavrin.desktop
+XDG_CONFIG_HOME=$work/xdg "$work/linked-launcher" --autostart on >/dev/null
+check "--autostart on writes a valid autostart entry" desktop-file-validate "$autostart"
+check "which starts the installed launcher" \
+  test "$(sed -n 's/^Exec=//p' "$autostart")" = "\"$prefix/bin/tavrin-launcher\""
+HOME=$work/home0 XDG_CONFIG_HOME=relative "$work/linked-launcher" --autostart on >/dev/null
+check "without a usable XDG_CONFIG_HOME it goes to ~/.config/autostart" test -s "$work/home0/.config/autostart/tavrin.desktop"
+XDG_CONFIG_HOME=$work/xdg "$work/linked-launcher" --autostart off >/dev/null
+check "--autostart off removes it" test ! -e "$autostart"
+
 # ---- on a virtual X display ----
 display=${TAVRIN_E2E_DISPLAY:-:81}
 while [ -e "/tmp/.X11-unix/X${display#:}" ]; do display=":$(( ${display#:} + 1 ))"; done
@@ -90,6 +101,9 @@ for case in "$work/config $work/home1 $work/config/tavrin" \
   check "launched with XDG_CONFIG_HOME=$1, nothing is left where it was started" \
     test ! -e "$work/elsewhere/tavrin.sty" -a ! -e "$work/elsewhere/relative"
 done
+
+check "the clocks started above asked for no start at login" \
+  test -z "$(find "$work/config" "$work/home2" "$work/home3" -name autostart)"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
