@@ -81,12 +81,8 @@ TEST_F(Timers, ContractingEndsAtTheNewHourOutsideItsSpanWithOrWithoutAnEmptyFigu
         tick_at(at(12, 55, 0));
         EXPECT_TRUE(contracting_shown(c.option == 4 ? "2" : "1"));
         tick_at(c.next_tick);
-        if (c.still != nullptr) {
-            EXPECT_TRUE(contracting_shown(c.still)) << c.option << " " << c.next_tick;
-        } else {
-            EXPECT_FALSE(run_bits & contracting) << c.skip_zero << " " << c.next_tick;
-            EXPECT_EQ(clk.drawn_hour, &clk.disp_hour);
-        }
+        EXPECT_TRUE(c.still ? contracting_shown(c.still) : !(run_bits & contracting) && clk.drawn_hour == &clk.disp_hour)
+            << c.skip_zero << " " << c.option << " " << c.next_tick;
         send_message(w, WM_CLOSE, 0, 0);
         run_bits = paint_filled;
     }
@@ -121,8 +117,8 @@ TEST_F(Timers, ABackgroundWithoutABrushIsToldOnceAndNothingMoreIsPainted)
     for (int erase = 0; erase < 2; ++erase)
         send_message(w, WM_ERASEBKGND, std::uintptr_t(window_dc(w)), 0);
     refuse(Refusal::brush, 0);
-    ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].rfind("mainwp: WM ERASEBKGRND brush failied to create at 12(10) after 4 iterations.", 0), 0u);
+    EXPECT_TRUE(texts.size() == 1 &&
+                texts[0].rfind("mainwp: WM ERASEBKGRND brush failied to create at 12(10) after 4 iterations.", 0) == 0);
     EXPECT_EQ(painting_ok, 0);
     painting_ok = 1;
 }
