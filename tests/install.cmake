@@ -5,4 +5,4 @@ target_compile_definitions(test_terminal PRIVATE
   TAVRIN_PROGRAM="$<TARGET_FILE:tavrin>" TAVRIN_VERSION="${PROJECT_VERSION}")
 
 add_test(NAME installed_on_xvfb COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/installed.sh ${CMAKE_BINARY_DIR})
-set_tests_properties(installed_on_xvfb PROPERTIES TIMEOUT 120)
+set_tests_properties(installed_on_xvfb PROPERTIES TIMEOUT 120 RESOURCE_LOCK x_display)
