@@ -39,7 +39,7 @@ void check_bounds(const StyleValues& v)
     require(within(v.start_hour, 0, 23) && within(v.end_hour, 0, 23));
     require(within(v.start_secs, 0, 3599) && within(v.end_secs, 0, 3599));
     require(within(v.demo, 0, 3600) && within(v.fudge, -1799, 1800));
-    require(v.quarter == 0 || within(v.quarter, 301, 3599));
+    require(within(v.quarter, 0, 3599));
     require(within(v.shape, CMD_SHAPE_CIRCLE, CMD_SHAPE_USA) && within(int(v.flags & ticker_loc_mask), 1, 9));
     require(v.place[2] >= 0 && v.place[3] >= 0);
     for (COLORREF c : {v.digit, v.fig, v.bkgrnd, v.cc_digit, v.cc_fig, v.cc_bkgrnd})
