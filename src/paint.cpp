@@ -228,9 +228,9 @@ void fill_figure(Pass& p)
     if (p.lit())
         combine_rgn(p.shape_rgn, p.ticker_rgn, p.shape_rgn, RGN_XOR);
     if (!fill_rgn(p.dc, p.shape_rgn, stl.rgbFig))
-        return report_brush_failure(
-            p.w, "In WM PAINT. 2-color fig brush failied to create at %d(%d) after %d iterations.", *p.clock);
-    if (p.three() && !fill_rgn(p.dc, p.digit_rgn, stl.rgbDigit))
+        report_brush_failure(p.w, "In WM PAINT. 2-color fig brush failied to create at %d(%d) after %d iterations.",
+                             *p.clock);
+    else if (p.three() && !fill_rgn(p.dc, p.digit_rgn, stl.rgbDigit))
         report_brush_failure(p.w, "In WM PAINT. 3-color dig brush failied to create at %d(%d) after %d iterations.",
                              *p.clock);
 }
